@@ -1,0 +1,78 @@
+#pragma once
+// Numbered user messages, window captions from "Caption.xml", and resolution of
+// the "..\" paths of the installation.
+#include <functional>
+#include <memory>
+#include <string>
+
+class QWidget;
+class QLabel;
+
+namespace zevo {
+
+enum MsgBoxStyle {
+    msAbortRetryIgnore = 0,
+    msOKCancel = 1,
+    msOKOnly = 2,
+    msOKCancelRetry = 3,
+    msYesNo = 4,
+    msYesNoCancel = 5,
+};
+
+enum MsgBoxIcon {
+    miInformation = 0,
+    miQuestion = 1,
+    miWarning = 2,
+    miCriticalError = 3,
+};
+
+enum MsgBoxResult {
+    mrAbort = 0,
+    mrCancel = 1,
+    mrIgnore = 2,
+    mrNo = 3,
+    mrOK = 4,
+    mrRetry = 5,
+    mrYes = 6,
+};
+
+// What a message presenter is asked to show.
+struct MessageRequest {
+    std::string id;      // message id ("0002"); "" allowed
+    std::string text;    // the catalogue text, "" for an unknown id
+    int style = msOKOnly;
+    int icon = miInformation;
+    int defaultButton = 0;
+};
+
+// Shows a message and returns the result code (0 = closed without a button).
+// The program uses the real dialog; tests install a scripted presenter.
+class MessagePresenter {
+public:
+    virtual ~MessagePresenter() = default;
+    virtual int present(const MessageRequest& request) = 0;
+};
+
+class clsMessageBox {
+public:
+    int DisplayMessage(const std::string& pMsgID, int pMsgStyle, int pIcon,
+                       const std::string& pTitle, int pDefaultButton);
+    // Applies caption section formName (the window's objectName when empty).
+    void SetControlCaption(QWidget* frmForm, const std::string& formName);
+    void SetFormCaption(QWidget* frmForm, QLabel* bkGround, QLabel* lblCaption);
+    std::string GetAbsolutePath(const std::string& strPath);
+
+    // Replaces the presenter for this thread; nullptr restores the real dialog.
+    static void setPresenter(std::shared_ptr<MessagePresenter> presenter);
+    static std::shared_ptr<MessagePresenter> presenter();
+};
+
+// The text of message id from the session's message list ("" when unknown).
+std::string messageText(const std::string& id);
+
+// The program folder: the folder of the running program unless a test set
+// another one (GetAbsolutePath resolves against its parent).
+std::string programFolder();
+void setProgramFolderOverride(const std::string& folder);
+
+}  // namespace zevo
