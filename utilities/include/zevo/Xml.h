@@ -119,6 +119,9 @@ public:
 
     // Deep copy of the whole document (IDs registered in the copy).
     DocumentPtr clone() const;
+    // Deep copy of an element of another document into this one, not yet in the
+    // tree; its IDs are registered when it is inserted.
+    Node importNode(const Node& node);
 
     // Serialised text (UTF-8, with the internal DTD subset).
     std::string toString() const;
@@ -130,9 +133,15 @@ public:
     xmlDoc* raw() const { return doc_; }
 
 private:
+    friend class Node;
     Document() = default;
+    LoadResult load(const std::string& bytes, const std::string& url, Trust trust);
+    // Registers every unique ID value that is not in the ID table (after a removal
+    // may have left a duplicate value without its registration).
+    void repairIds() const;
     xmlDoc* doc_ = nullptr;
     LoadResult last_;
+    mutable bool idsStale_ = false;
 };
 
 // Writes `bytes` to `path` atomically (temporary file, flush, fsync, rename).

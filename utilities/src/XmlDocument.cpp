@@ -1,0 +1,258 @@
+#include <libxml/parser.h>
+#include <libxml/parserInternals.h>
+#include <libxml/tree.h>
+#include <libxml/valid.h>
+#include <libxml/xmlerror.h>
+#include <libxml/xmlsave.h>
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <mutex>
+#include <sstream>
+
+#include "XmlInternal.h"
+#include "zevo/RuntimeError.h"
+#include "zevo/Xml.h"
+
+namespace zevo::xml {
+using detail::toStd;
+using detail::toXml;
+
+namespace {
+
+// Set while one of our parses runs on this thread: no external entity, external
+// DTD or parameter entity is read then, whatever the document asks for.
+thread_local bool tInOwnParse = false;
+xmlExternalEntityLoader gPreviousLoader = nullptr;
+
+xmlParserInputPtr guardedLoader(const char* url, const char* id, xmlParserCtxtPtr ctxt) {
+    if (tInOwnParse) return nullptr;
+    return gPreviousLoader ? gPreviousLoader(url, id, ctxt) : nullptr;
+}
+
+void installLoaderOnce() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        xmlInitParser();
+        gPreviousLoader = xmlGetExternalEntityLoader();
+        xmlSetExternalEntityLoader(guardedLoader);
+    });
+}
+
+// Collects the first error of a parse (libxml2 reports the cause first).
+struct ErrorSink {
+    std::string first;
+    static void handler(void* self, xmlErrorPtr e) {
+        auto* sink = static_cast<ErrorSink*>(self);
+        if (!e || e->level < XML_ERR_ERROR || !sink->first.empty()) return;
+        std::string msg = e->message ? e->message : "unknown error";
+        while (!msg.empty() && (msg.back() == '\n' || msg.back() == '\r')) msg.pop_back();
+        if (e->line > 0) msg += " (line " + std::to_string(e->line) + ")";
+        sink->first = msg;
+    }
+};
+
+class ParseScope {
+public:
+    explicit ParseScope(ErrorSink* sink)
+        : oldContext_(xmlStructuredErrorContext), oldHandler_(xmlStructuredError) {
+        installLoaderOnce();
+        xmlSetStructuredErrorFunc(sink, &ErrorSink::handler);
+        tInOwnParse = true;
+    }
+    ~ParseScope() {
+        tInOwnParse = false;
+        xmlSetStructuredErrorFunc(oldContext_, oldHandler_);
+    }
+
+private:
+    void* oldContext_;
+    xmlStructuredErrorFunc oldHandler_;
+};
+
+int optionsFor(Trust trust) {
+    // Installed files: the internal subset declares the IDs and default attributes.
+    // Neither kind substitutes entities or reads anything beyond the document.
+    if (trust == Trust::Installed) return XML_PARSE_DTDATTR | XML_PARSE_NONET;
+    return XML_PARSE_NONET;
+}
+
+}  // namespace
+
+Document::~Document() {
+    if (doc_) xmlFreeDoc(doc_);
+}
+
+DocumentPtr Document::create() { return DocumentPtr(new Document()); }
+
+LoadResult Document::load(const std::string& bytes, const std::string& url, Trust trust) {
+    if (doc_) {
+        xmlFreeDoc(doc_);
+        doc_ = nullptr;
+    }
+    idsStale_ = false;
+    LoadResult result;
+    if (bytes.size() > static_cast<size_t>(INT32_MAX)) {
+        result.status = LoadStatus::ParseError;
+        result.reason = "Document too large";
+        last_ = result;
+        return result;
+    }
+    ErrorSink sink;
+    xmlDoc* doc = nullptr;
+    {
+        ParseScope scope(&sink);
+        xmlParserCtxtPtr ctxt = xmlNewParserCtxt();
+        if (ctxt) {
+            doc = xmlCtxtReadMemory(ctxt, bytes.data(), static_cast<int>(bytes.size()),
+                                    url.empty() ? nullptr : url.c_str(), nullptr,
+                                    optionsFor(trust));
+            if (doc && !ctxt->wellFormed) {
+                xmlFreeDoc(doc);
+                doc = nullptr;
+            }
+            xmlFreeParserCtxt(ctxt);
+        }
+    }
+    if (!doc || !xmlDocGetRootElement(doc)) {
+        if (doc) xmlFreeDoc(doc);
+        result.status = LoadStatus::ParseError;
+        result.reason = sink.first.empty() ? "Document is empty or not well-formed" : sink.first;
+    } else {
+        doc_ = doc;
+    }
+    last_ = result;
+    return result;
+}
+
+LoadResult Document::loadFile(const std::string& path, Trust trust) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        int e = errno;
+        if (doc_) {
+            xmlFreeDoc(doc_);
+            doc_ = nullptr;
+        }
+        LoadResult result;
+        if (e == ENOENT || e == ENOTDIR || path.empty()) {
+            result.status = LoadStatus::NotFound;
+            result.reason = "The system cannot locate the object specified.";
+        } else {
+            result.status = LoadStatus::ParseError;
+            result.reason = std::string(std::strerror(e)) + ": " + path;
+        }
+        last_ = result;
+        return result;
+    }
+    std::ostringstream buf;
+    buf << in.rdbuf();
+    if (in.bad()) {
+        last_ = LoadResult{LoadStatus::ParseError, "Read error: " + path};
+        return last_;
+    }
+    return load(buf.str(), path, trust);
+}
+
+LoadResult Document::loadString(const std::string& xml, Trust trust) {
+    return load(xml, std::string(), trust);
+}
+
+DocumentPtr Document::fromFile(const std::string& path, LoadResult* result, Trust trust) {
+    auto doc = create();
+    LoadResult r = doc->loadFile(path, trust);
+    if (result) *result = r;
+    return doc;
+}
+
+DocumentPtr Document::fromString(const std::string& xml, LoadResult* result, Trust trust) {
+    auto doc = create();
+    LoadResult r = doc->loadString(xml, trust);
+    if (result) *result = r;
+    return doc;
+}
+
+LoadResult Document::lastLoad() const { return last_; }
+
+bool Document::isEmpty() const { return !doc_ || !xmlDocGetRootElement(doc_); }
+
+Node Document::documentElement() const {
+    if (!doc_) return {};
+    xmlNode* root = xmlDocGetRootElement(doc_);
+    if (!root) return {};
+    return Node(std::const_pointer_cast<Document>(shared_from_this()), root);
+}
+
+void Document::repairIds() const {
+    idsStale_ = false;
+    if (doc_) detail::registerIds(doc_, xmlDocGetRootElement(doc_));
+}
+
+Node Document::elementById(const std::string& id) const {
+    if (!doc_) return {};
+    xmlAttr* a = xmlGetID(doc_, toXml(id));
+    if (!a && idsStale_) {
+        repairIds();
+        a = xmlGetID(doc_, toXml(id));
+    }
+    if (!a || !a->parent) return {};
+    return Node(std::const_pointer_cast<Document>(shared_from_this()), a->parent);
+}
+
+std::vector<Node> Document::elementsByTagName(const std::string& name) const {
+    Node root = documentElement();
+    if (root.isNull()) return {};
+    std::vector<Node> out;
+    if (name == "*" || root.name() == name) out.push_back(root);
+    auto rest = root.elementsByTagName(name);
+    out.insert(out.end(), rest.begin(), rest.end());
+    return out;
+}
+
+std::vector<Node> Document::selectNodes(const std::string& xpath) const {
+    if (!doc_) return {};
+    return evaluateXPath(std::const_pointer_cast<Document>(shared_from_this()),
+                         reinterpret_cast<xmlNode*>(doc_), xpath);
+}
+
+Node Document::selectSingleNode(const std::string& xpath) const {
+    auto all = selectNodes(xpath);
+    return all.empty() ? Node() : all.front();
+}
+
+DocumentPtr Document::clone() const {
+    auto copy = create();
+    if (doc_) {
+        copy->doc_ = xmlCopyDoc(doc_, 1);
+        if (!copy->doc_) throw RuntimeError(7, "Out of memory");
+        // Make sure every ID of the copy is in the copy's own table.
+        copy->repairIds();
+    }
+    copy->last_ = last_;
+    return copy;
+}
+
+Node Document::importNode(const Node& node) {
+    if (node.isNull()) return {};
+    if (!doc_) throw RuntimeError(err::kInvalidCall, "The document is empty");
+    xmlNode* copy = xmlDocCopyNode(node.raw(), doc_, 1);
+    if (!copy) throw RuntimeError(7, "Out of memory");
+    return Node(shared_from_this(), copy);
+}
+
+std::string Document::toString() const {
+    if (!doc_) return {};
+    xmlChar* mem = nullptr;
+    int size = 0;
+    xmlDocDumpMemoryEnc(doc_, &mem, &size, "UTF-8");
+    std::string s(reinterpret_cast<const char*>(mem), mem ? static_cast<size_t>(size) : 0);
+    xmlFree(mem);
+    return s;
+}
+
+void Document::save(const std::string& path) const {
+    if (!doc_) throw RuntimeError(err::kInvalidCall, "The document is empty");
+    writeFileAtomically(path, toString());
+}
+
+}  // namespace zevo::xml

@@ -1,0 +1,46 @@
+#pragma once
+// Helpers shared by the XML layer's sources (not part of the public interface).
+#include <libxml/tree.h>
+
+#include <string>
+#include <vector>
+
+#include "zevo/Xml.h"
+
+namespace zevo::xml::detail {
+
+inline std::string toStd(const xmlChar* s) {
+    return s ? std::string(reinterpret_cast<const char*>(s)) : std::string();
+}
+inline const xmlChar* toXml(const std::string& s) {
+    return reinterpret_cast<const xmlChar*>(s.c_str());
+}
+
+// Registers the ID attributes of `node` and its descendants that are declared IDs
+// and whose values are not taken yet. Values already registered to another
+// attribute (duplicates, as in a fresh clone) are left alone.
+void registerIds(xmlDoc* doc, xmlNode* node);
+
+// True when the subtree holds an attribute registered in the ID table.
+bool holdsRegisteredIds(xmlDoc* doc, xmlNode* node);
+
+// Suppresses libxml2's generic error output on this thread while alive (libxml2
+// reports some non-fatal problems to stderr otherwise).
+class QuietErrors {
+public:
+    QuietErrors();
+    ~QuietErrors();
+    QuietErrors(const QuietErrors&) = delete;
+    QuietErrors& operator=(const QuietErrors&) = delete;
+
+private:
+    void* oldContext_;
+    xmlStructuredErrorFunc oldHandler_;
+};
+
+}  // namespace zevo::xml::detail
+
+namespace zevo::xml {
+std::vector<Node> evaluateXPath(const std::shared_ptr<Document>& doc, xmlNode* context,
+                                const std::string& xpath);
+}  // namespace zevo::xml

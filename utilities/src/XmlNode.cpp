@@ -1,0 +1,224 @@
+#include <libxml/tree.h>
+#include <libxml/valid.h>
+#include <libxml/xpath.h>
+
+#include "XmlInternal.h"
+#include "zevo/RuntimeError.h"
+#include "zevo/Xml.h"
+
+namespace zevo::xml {
+using detail::toStd;
+using detail::toXml;
+
+namespace {
+
+bool isElem(const xmlNode* n) { return n && n->type == XML_ELEMENT_NODE; }
+
+bool nameMatches(const xmlNode* n, const std::string& name) {
+    return isElem(n) && (name.empty() || name == "*" || toStd(n->name) == name);
+}
+
+}  // namespace
+
+// Runs an XPath expression with `context` as the context node. A malformed
+// expression is the caller's error (RuntimeError 5), as with the DOM's selection.
+std::vector<Node> evaluateXPath(const std::shared_ptr<Document>& doc, xmlNode* context,
+                                const std::string& xpath) {
+    std::vector<Node> out;
+    if (!doc || !doc->raw() || !context) return out;
+    detail::QuietErrors quiet;
+    xmlXPathContextPtr ctx = xmlXPathNewContext(doc->raw());
+    if (!ctx) throw RuntimeError(7, "Out of memory");
+    ctx->node = context;
+    xmlXPathObjectPtr res = xmlXPathEvalExpression(toXml(xpath), ctx);
+    if (!res) {
+        xmlXPathFreeContext(ctx);
+        throw RuntimeError(err::kInvalidCall, "Invalid XPath expression: " + xpath);
+    }
+    if (res->type == XPATH_NODESET && res->nodesetval) {
+        for (int i = 0; i < res->nodesetval->nodeNr; ++i) {
+            xmlNode* n = res->nodesetval->nodeTab[i];
+            if (n && n->type != XML_NAMESPACE_DECL) out.emplace_back(doc, n);
+        }
+    }
+    xmlXPathFreeObject(res);
+    xmlXPathFreeContext(ctx);
+    return out;
+}
+
+bool Node::isElement() const { return isElem(node_); }
+
+std::string Node::name() const { return node_ ? toStd(node_->name) : std::string(); }
+
+std::string Node::text() const {
+    if (!node_) return {};
+    xmlChar* c = xmlNodeGetContent(node_);
+    std::string s = toStd(c);
+    xmlFree(c);
+    return s;
+}
+
+bool Node::hasAttribute(const std::string& name) const {
+    return isElem(node_) && xmlHasProp(node_, toXml(name)) != nullptr;
+}
+
+std::optional<std::string> Node::attribute(const std::string& name) const {
+    if (!isElem(node_)) return std::nullopt;
+    xmlAttr* a = xmlHasProp(node_, toXml(name));
+    if (!a) return std::nullopt;
+    xmlChar* v = xmlNodeListGetString(node_->doc, a->children, 1);
+    std::string s = toStd(v);
+    xmlFree(v);
+    return s;
+}
+
+void Node::setAttribute(const std::string& name, const std::string& value) {
+    if (!isElem(node_)) throw RuntimeError(err::kObjectRequired, "Object required");
+    xmlDoc* doc = node_->doc;
+    xmlAttr* a = xmlHasProp(node_, toXml(name));
+    // Drop this attribute's registration under its old value first.
+    if (a && a->atype == XML_ATTRIBUTE_ID) xmlRemoveID(doc, a);
+    a = xmlSetProp(node_, toXml(name), toXml(value));
+    if (!a || !doc) return;
+    // A copy made by cloneDeep carries ID attributes that were never registered
+    // (their values duplicated the source's); register the new value here.
+    if (xmlIsID(doc, node_, a)) {
+        xmlAttr* owner = xmlGetID(doc, toXml(value));
+        if (owner != a) {
+            if (owner == nullptr) {
+                xmlRemoveID(doc, a);
+                xmlAddID(nullptr, doc, toXml(value), a);
+            } else {
+                a->atype = XML_ATTRIBUTE_CDATA;   // duplicate: the first owner keeps it
+            }
+        }
+    }
+}
+
+std::vector<std::pair<std::string, std::string>> Node::attributes() const {
+    std::vector<std::pair<std::string, std::string>> out;
+    if (!isElem(node_)) return out;
+    for (xmlAttr* a = node_->properties; a; a = a->next) {
+        xmlChar* v = xmlNodeListGetString(node_->doc, a->children, 1);
+        out.emplace_back(toStd(a->name), toStd(v));
+        xmlFree(v);
+    }
+    return out;
+}
+
+Node Node::parent() const {
+    if (!node_ || !node_->parent || node_->parent->type == XML_DOCUMENT_NODE) return {};
+    return Node(doc_, node_->parent);
+}
+
+Node Node::firstChildElement(const std::string& name) const {
+    if (!node_) return {};
+    for (xmlNode* c = node_->children; c; c = c->next)
+        if (nameMatches(c, name)) return Node(doc_, c);
+    return {};
+}
+
+Node Node::nextSiblingElement(const std::string& name) const {
+    if (!node_) return {};
+    for (xmlNode* c = node_->next; c; c = c->next)
+        if (nameMatches(c, name)) return Node(doc_, c);
+    return {};
+}
+
+Node Node::previousSiblingElement(const std::string& name) const {
+    if (!node_) return {};
+    for (xmlNode* c = node_->prev; c; c = c->prev)
+        if (nameMatches(c, name)) return Node(doc_, c);
+    return {};
+}
+
+std::vector<Node> Node::childElements(const std::string& name) const {
+    std::vector<Node> out;
+    if (!node_) return out;
+    for (xmlNode* c = node_->children; c; c = c->next)
+        if (nameMatches(c, name)) out.emplace_back(doc_, c);
+    return out;
+}
+
+int Node::childElementCount() const {
+    int n = 0;
+    if (node_)
+        for (xmlNode* c = node_->children; c; c = c->next)
+            if (isElem(c)) ++n;
+    return n;
+}
+
+std::vector<Node> Node::elementsByTagName(const std::string& name) const {
+    std::vector<Node> out;
+    if (!node_) return out;
+    xmlNode* cur = node_->children;
+    while (cur) {
+        if (nameMatches(cur, name)) out.emplace_back(doc_, cur);
+        if (isElem(cur) && cur->children) {
+            cur = cur->children;
+            continue;
+        }
+        while (cur && cur != node_ && !cur->next) cur = cur->parent;
+        if (!cur || cur == node_) break;
+        cur = cur->next;
+    }
+    return out;
+}
+
+std::vector<Node> Node::selectNodes(const std::string& xpath) const {
+    return evaluateXPath(doc_, node_, xpath);
+}
+
+Node Node::selectSingleNode(const std::string& xpath) const {
+    auto all = selectNodes(xpath);
+    return all.empty() ? Node() : all.front();
+}
+
+Node Node::cloneDeep() const {
+    if (!node_) return {};
+    xmlNode* copy = xmlDocCopyNode(node_, node_->doc, 1);
+    if (!copy) throw RuntimeError(7, "Out of memory");
+    return Node(doc_, copy);
+}
+
+namespace {
+void requireInsertable(const Node& self, const Node& other) {
+    if (self.isNull() || other.isNull())
+        throw RuntimeError(err::kObjectRequired, "Object required");
+    if (self.document() != other.document())
+        throw RuntimeError(err::kInvalidCall, "The node belongs to another document");
+}
+}  // namespace
+
+void Node::appendChild(const Node& child) {
+    requireInsertable(*this, child);
+    xmlUnlinkNode(child.raw());
+    xmlAddChild(node_, child.raw());
+    detail::registerIds(node_->doc, child.raw());
+}
+
+void Node::insertAfter(const Node& node) {
+    requireInsertable(*this, node);
+    xmlUnlinkNode(node.raw());
+    xmlAddNextSibling(node_, node.raw());
+    detail::registerIds(node_->doc, node.raw());
+}
+
+void Node::insertBefore(const Node& node) {
+    requireInsertable(*this, node);
+    xmlUnlinkNode(node.raw());
+    xmlAddPrevSibling(node_, node.raw());
+    detail::registerIds(node_->doc, node.raw());
+}
+
+void Node::remove() {
+    if (!node_) return;
+    // A copy that shared one of the removed values may now be the only holder of it
+    // without being registered; the document repairs its table on the next miss.
+    if (doc_ && detail::holdsRegisteredIds(node_->doc, node_)) doc_->idsStale_ = true;
+    xmlUnlinkNode(node_);
+    xmlFreeNode(node_);
+    node_ = nullptr;
+}
+
+}  // namespace zevo::xml
