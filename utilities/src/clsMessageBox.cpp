@@ -13,7 +13,9 @@ thread_local std::shared_ptr<MessagePresenter> tPresenter;
 std::string messageText(const std::string& id) {
     for (const auto& node : clsVariables().NodeMessage()) {
         if (!node.isElement()) continue;
-        if (node.attribute("ID").value_or(std::string{}) == id)
+        // An element without "ID" matches nothing, not even the empty id.
+        auto nodeId = node.attribute("ID");
+        if (nodeId && *nodeId == id)
             return node.attribute("Msg").value_or(std::string{});
     }
     return {};
