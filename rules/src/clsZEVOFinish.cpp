@@ -1,0 +1,245 @@
+// Completion checks: every checked cell is marked with its rule's message (taken
+// from column E of the grid's last sheet) or cleared, and the last sheet receives
+// a status flag and a reference to the first failing cell.
+#include <map>
+#include <vector>
+
+#include "clsZEVO.h"
+#include "zevo/rules/DateFormat.h"
+#include "zevo/rules/TaxCodeCheck.h"
+#include "zevo/rules/mdlFuntions.h"
+
+namespace zevo::rules {
+
+namespace {
+
+constexpr grid::Colour kErrorColour = 12632319;   // RGB 255, 192, 192
+
+// Switches the grid's events off for a check and on again however the check ends.
+class EventsOff {
+public:
+    explicit EventsOff(grid::Spread& g) : g_(g) { g_.setEventsEnabled(false); }
+    ~EventsOff() { g_.setEventsEnabled(true); }
+    EventsOff(const EventsOff&) = delete;
+    EventsOff& operator=(const EventsOff&) = delete;
+
+private:
+    grid::Spread& g_;
+};
+
+// One run of a check on one sheet.
+class CheckRun {
+public:
+    CheckRun(grid::Spread& g, std::map<int, std::string> messages)
+        : g_(g), messages_(std::move(messages)) {}
+
+    void mark(int col, int row, int messageRow) {
+        g_.setPosition(col, row);
+        g_.setNote(messages_[messageRow]);
+        g_.setBackColor(kErrorColour);
+        if (firstError_.empty()) firstError_ = g_.colLetters(col) + std::to_string(row);
+    }
+    void clear(int col, int row) {
+        g_.setPosition(col, row);
+        g_.setNote("");
+        g_.setBackColor(grid::kWhite);
+    }
+    void markOrClear(bool failed, int col, int row, int messageRow) {
+        if (failed) mark(col, row, messageRow);
+        else clear(col, row);
+    }
+    std::string text(int col, int row) const { return g_.textAt(col, row); }
+    std::string trimmed(int col, int row) const { return trimBlanks(g_.textAt(col, row)); }
+
+    // A row has content when its listed cells hold anything but zeros and blanks.
+    bool hasContent(const std::vector<int>& cols, int row) const {
+        std::string all;
+        for (int c : cols) all += g_.textAt(c, row);
+        return !trimBlanks(removeAll(std::move(all), "0")).empty();
+    }
+
+    // Status flag in B and first-error reference (a formula) in C of the summary row
+    // on the last sheet.
+    void writeSummary(int summaryRow, const std::string& checkedSheetName) {
+        g_.setSheet(g_.sheetCount());
+        g_.setPosition(2, summaryRow);
+        g_.setText(firstError_.empty() ? "1" : "0");
+        g_.setPosition(3, summaryRow);
+        g_.setFormula(firstError_.empty() ? std::string{}
+                                          : "'" + checkedSheetName + "'!" + firstError_);
+    }
+
+private:
+    grid::Spread& g_;
+    std::map<int, std::string> messages_;
+    std::string firstError_;
+};
+
+std::map<int, std::string> readMessages(grid::Spread& g, const std::vector<int>& rows) {
+    g.setSheet(g.sheetCount());
+    std::map<int, std::string> messages;
+    const int colE = g.colNumber("E");
+    for (int r : rows) messages[r] = g.textAt(colE, r);
+    return messages;
+}
+
+std::vector<int> columns(grid::Spread& g, std::initializer_list<const char*> letters) {
+    std::vector<int> out;
+    for (const char* l : letters) out.push_back(g.colNumber(l));
+    return out;
+}
+
+// Rows of a list from its first row up to (not including) the end-marker row, or the
+// sheet's last row when no marker follows.
+std::vector<int> listRows(grid::Spread& g, int firstRow, int markerCol) {
+    std::vector<int> rows;
+    for (int r = firstRow; r <= g.maxRows() && g.textAt(markerCol, r) != "aa"; ++r)
+        rows.push_back(r);
+    return rows;
+}
+
+// Removes the first ":value:" and tells whether another one remains.
+bool occursTwice(const std::string& collected, const std::string& value) {
+    const std::string key = ":" + value + ":";
+    std::string rest = collected;
+    const std::size_t pos = rest.find(key);
+    if (pos != std::string::npos) rest.erase(pos, key.size());
+    return rest.find(key) != std::string::npos;
+}
+
+}  // namespace
+
+void clsZEVO::finish() {
+    grid::Spread& g = grid();
+    EventsOff eventsOff(g);
+    setCurrentSheetNumber(1);
+    CheckRun run(g, readMessages(g, {13, 14, 15, 17, 18, 19, 20, 21, 22, 23, 42, 43}));
+
+    g.setSheet(1);
+    bool valid = true;
+    CheckTaxCodeCell(g, 1, colOf("K"), 9, valid);
+    run.markOrClear(!valid, colOf("K"), 9, 42);
+
+    const int colG = colOf("G"), colK = colOf("K"), colR = colOf("R"), colT = colOf("T"),
+              colW = colOf("W");
+    const std::vector<int> rows = listRows(g, 38, colOf("D"));
+    std::string allT, allW;
+    for (int r : rows) {
+        allT += ":" + run.trimmed(colT, r) + ":";
+        allW += ":" + run.trimmed(colW, r) + ":";
+    }
+
+    const std::vector<int> contentCols =
+        columns(g, {"G", "K", "N", "Q", "S", "T", "U", "V", "W", "X", "Y", "Z", "AB", "AD", "AF",
+                    "AH", "AI", "AK", "AM", "AO", "AP", "AQ", "AU"});
+    const std::pair<const char*, int> required[] = {{"K", 15},  {"Q", 17},  {"S", 18},
+                                                    {"AH", 21}, {"AK", 22}, {"AM", 22},
+                                                    {"AO", 22}, {"AI", 22}};
+    int filled = 0;
+    for (int r : rows) {
+        g.setSheet(1);
+        if (!run.trimmed(colK, r).empty()) ++filled;
+        const bool content = run.hasContent(contentCols, r);
+
+        CheckTaxCodeCell(g, 1, colG, r, valid);
+        run.markOrClear(content && !valid, colG, r, 42);
+
+        for (const auto& [column, message] : required) {
+            const int c = colOf(column);
+            run.markOrClear(content && run.trimmed(c, r).empty(), c, r, message);
+        }
+
+        // Vietnamese nationals are identified by T, everyone else by W.
+        const std::string t = run.trimmed(colT, r);
+        const std::string w = run.trimmed(colW, r);
+        if (run.trimmed(colR, r) == "00") {
+            run.markOrClear(content && t.empty(), colT, r, 19);
+            run.clear(colW, r);
+        } else {
+            run.markOrClear(content && w.empty(), colW, r, 20);
+            run.clear(colT, r);
+        }
+        if (content && !t.empty()) run.markOrClear(occursTwice(allT, t), colT, r, 13);
+        if (content && !w.empty()) run.markOrClear(occursTwice(allW, w), colW, r, 14);
+        if (!t.empty() && charCount(run.text(colT, r)) != 9) run.mark(colT, r, 43);
+    }
+
+    g.setSheet(1);
+    g.setPosition(colOf("Q"), 19);
+    g.setText(std::to_string(filled));
+    run.writeSummary(15, g.sheetName());
+    g.setSheet(currentSheetNumber());
+}
+
+void clsZEVO::finish2() {
+    grid::Spread& g = grid();
+    EventsOff eventsOff(g);
+    setCurrentSheetNumber(g.sheet());
+    std::vector<int> messageRows{24, 25};
+    for (int r = 27; r <= 41; ++r) messageRows.push_back(r);
+    CheckRun run(g, readMessages(g, messageRows));
+
+    g.setSheet(2);
+    const std::vector<int> contentCols = columns(
+        g, {"C",  "D",  "E",  "F",  "G",  "I",  "K",  "L",  "M",  "N",  "P",  "R",  "S",  "T",
+            "U",  "V",  "W",  "X",  "Y",  "Z",  "AA", "AC", "AE", "AG", "AH", "AI", "AJ", "AK",
+            "AL", "AM", "AN", "AO", "AP", "AQ", "AR", "AS", "AU", "AW", "AY", "BA", "BC", "BE",
+            "BG", "BI", "BK", "BM", "BO", "BQ", "BS", "BU", "BV", "BW", "BX", "BY", "BZ", "CA",
+            "CC", "CE", "CF", "CG", "CH", "CI", "CK", "CM", "CO", "CQ", "CS", "CU", "CW", "CY",
+            "DA", "DC", "DE", "DG", "DI", "DK", "DM", "DO", "DQ", "DR", "DS", "DT", "DU", "DW",
+            "DY", "EA", "EC", "EE", "EF", "EG", "EH", "EI", "EJ", "EL", "EN", "EP", "ER", "ET",
+            "EU", "EV", "EX", "EZ", "FB", "FD", "FF", "FG"});
+    const std::pair<const char*, int> required[] = {
+        {"C", 24},  {"E", 25},  {"G", 27},  {"I", 27},  {"K", 27},  {"N", 28},  {"P", 28}, {"R", 28},
+        {"AG", 31}, {"BW", 32}, {"BX", 33}, {"EG", 36}, {"EH", 37}, {"EI", 38}, {"EJ", 39}};
+    struct Pair {
+        const char* filled;
+        const char* partner;
+        int message;
+    };
+    const Pair pairs[] = {{"V", "W", 34}, {"W", "V", 29}, {"Y", "Z", 35}, {"Z", "Y", 30}};
+    const std::vector<int> choices =
+        columns(g, {"CN", "CP", "CR", "CT", "CV", "CX", "CZ", "DB", "DD"});
+    const std::vector<int> choiceMarks =
+        columns(g, {"CO", "CQ", "CS", "CU", "CW", "CY", "DA", "DC", "DE"});
+    const int colBW = colOf("BW"), colBX = colOf("BX");
+
+    for (int r : listRows(g, 5, colOf("B"))) {
+        const bool content = run.hasContent(contentCols, r);
+        for (const auto& [column, message] : required) {
+            const int c = colOf(column);
+            run.markOrClear(content && run.trimmed(c, r).empty(), c, r, message);
+        }
+        for (const Pair& p : pairs) {
+            if (run.trimmed(colOf(p.filled), r).empty()) continue;
+            const int partner = colOf(p.partner);
+            run.markOrClear(run.trimmed(partner, r).empty(), partner, r, p.message);
+        }
+
+        for (int c : choiceMarks) run.clear(c, r);
+        bool noneChosen = true;
+        for (int c : choices) {
+            const std::string v = run.trimmed(c, r);
+            if (!v.empty() && v != "N") noneChosen = false;
+        }
+        if (content && noneChosen)
+            for (int c : choiceMarks) run.mark(c, r, 40);
+
+        const std::string bw = run.trimmed(colBW, r);
+        const std::string bx = run.trimmed(colBX, r);
+        if (!bw.empty() && !bx.empty()) {
+            std::string bwText = bw + "/2000", bxText = bx + "/2000";
+            const auto from = ParseDateText(bwText, "DD/MM/YYYY");
+            const auto to = ParseDateText(bxText, "DD/MM/YYYY");
+            // A text that is no date sorts before every date.
+            const bool later = from && (!to || *from > *to);
+            run.markOrClear(later, colBW, r, 41);
+        }
+    }
+
+    g.setSheet(2);
+    run.writeSummary(24, g.sheetName());
+    g.setSheet(currentSheetNumber());
+}
+
+}  // namespace zevo::rules
