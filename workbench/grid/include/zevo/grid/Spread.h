@@ -30,6 +30,11 @@ enum class CellType {
     StaticText,
 };
 
+struct PageMargins {
+    double left = 0.7, right = 0.7, top = 0.75, bottom = 0.75;   // inches
+    bool operator==(const PageMargins&) const = default;
+};
+
 struct CellSpan {
     int anchorCol = -1;   // -1 when the cell is in no span
     int anchorRow = -1;
@@ -85,6 +90,9 @@ public:
     virtual void setPrintLandscape(bool landscape) = 0;
     virtual FontData sheetFont() const = 0;
     virtual void setSheetFont(const FontData& font) = 0;
+    // Page margins in inches.
+    virtual PageMargins printMargins() const = 0;
+    virtual void setPrintMargins(const PageMargins& margins) = 0;
 
     // ---- position (addressed sheet) ----
     virtual int col() const = 0;
@@ -104,6 +112,10 @@ public:
     virtual int dataRowCount() const = 0;
 
     // ---- rows and columns (addressed sheet) ----
+    // Inserting and deleting move the rows below (with their heights, page
+    // breaks and spans) and shift every formula of the workbook that refers to
+    // them; a reference to a deleted cell becomes #REF!. The row count (maxRows)
+    // is left to the caller.
     virtual void insertRows(int row, int count) = 0;
     virtual void deleteRows(int row, int count) = 0;
     // Copies rows first..last onto dest.. with content, formats, kinds, locks,
@@ -112,6 +124,7 @@ public:
     virtual double rowHeight(int row) const = 0;          // points
     virtual void setRowHeight(int row, double height) = 0;
     virtual double maxTextRowHeight(int row) const = 0;   // height the row's text needs
+    // A page break stands after a row whose flag is set.
     virtual bool rowPageBreak(int row) const = 0;
     virtual void setRowPageBreak(int row, bool brk) = 0;
     virtual double colWidth(int col) const = 0;           // pixels
@@ -125,11 +138,14 @@ public:
     // The span containing (col, row); anchor -1/-1 when there is none. Returns
     // whether the cell is in a span.
     virtual bool getCellSpan(int col, int row, CellSpan& span) const = 0;
+    // A new span replaces the spans it overlaps; a 1 x 1 span only removes them.
     virtual void addCellSpan(int col, int row, int cols, int rows) = 0;
+    virtual void removeCellSpan(int col, int row) = 0;   // the span holding the cell
 
     // ---- content ----
     // Current cell. Writing may shorten or refuse (max length, digits only, number
-    // bounds, mask): read back to see what the cell kept.
+    // bounds, mask, combo items): read back to see what the cell kept. A cell
+    // with a formula keeps its formula and ignores text and value writes.
     virtual std::string text() const = 0;       // as displayed
     virtual void setText(const std::string& text) = 0;
     virtual std::string value() const = 0;      // unformatted (numbers as "1234.5")
@@ -191,6 +207,7 @@ public:
     // Typing `text` into (col, row) of the displayed sheet: the cell becomes
     // active (LeaveCell for the old one), the text is written as a user edit and
     // Change is raised.
+    // A locked cell takes no user edit (nothing is written, no Change).
     virtual void userEdit(int col, int row, const std::string& text) = 0;
     virtual void userMoveTo(int col, int row) = 0;          // LeaveCell, then move
     virtual void userKeyUp(int keyCode, int shift) = 0;     // KeyUp on the active cell

@@ -1,0 +1,616 @@
+// Sheets, position, content and attributes of the grid model.
+#include "zevo/grid/SpreadModel.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "ModelImpl.h"
+#include "zevo/RuntimeError.h"
+#include "zevo/grid/ColumnLetters.h"
+
+namespace zevo::grid {
+
+Row& Sheet::ensureRow(int row) {
+    if (row > static_cast<int>(rows.size())) rows.resize(static_cast<std::size_t>(row));
+    auto& r = rows[row - 1];
+    if (!r) r = std::make_unique<Row>();
+    return *r;
+}
+
+const CellFormat& SpreadModel::Impl::formatAt(const Sheet& s, int col, int row) const {
+    return *formatPtrAt(s, col, row);
+}
+
+FormatPtr SpreadModel::Impl::formatPtrAt(const Sheet& s, int col, int row) const {
+    if (Cell* c = s.cellPtr(col, row)) return c->fmt;
+    auto it = s.colFormats.find(col);
+    return it != s.colFormats.end() ? it->second : defaultFormat;
+}
+
+Cell& SpreadModel::Impl::ensureCell(Sheet& s, int col, int row) {
+    if (col < 1 || row < 1) throw RuntimeError(err::kInvalidCall, "no cell at this position");
+    Row& r = s.ensureRow(row);
+    if (col > static_cast<int>(r.cells.size())) {
+        r.cells.resize(static_cast<std::size_t>(col));
+        s.usedCols = std::max(s.usedCols, col);
+    }
+    auto& c = r.cells[col - 1];
+    if (!c) {
+        c = std::make_unique<Cell>();
+        c->fmt = formatPtrAt(s, col, row);
+        CellContent empty = emptyContent(*c->fmt);
+        c->text = empty.text;
+    }
+    return *c;
+}
+
+CellFormat& SpreadModel::Impl::mutableFormat(Cell& c) {
+    if (c.fmt.use_count() > 1) c.fmt = std::make_shared<CellFormat>(*c.fmt);
+    return const_cast<CellFormat&>(*c.fmt);
+}
+
+CellContent SpreadModel::Impl::contentOf(const Cell& c) const {
+    return CellContent{c.text, c.number, c.comboIndex};
+}
+
+void SpreadModel::Impl::setContent(Cell& c, const CellContent& content) {
+    c.text = content.text;
+    c.number = content.number;
+    c.comboIndex = content.comboIndex;
+}
+
+bool SpreadModel::Impl::write(int sheet, int col, int row, const std::string& input,
+                              bool asValue, bool raise) {
+    Sheet* s = sheetAt(sheet);
+    if (!s || col < 1 || row < 1) return false;
+    Cell& c = ensureCell(*s, col, row);
+    if (c.formula) return false;
+    auto accepted = acceptInput(*c.fmt, input, asValue);
+    if (!accepted || *accepted == contentOf(c)) return false;
+    setContent(c, *accepted);
+    auto stale = markReaders(sheet, col, row, col, row);
+    if (raise && events && loadEvents) {
+        raiseChange(col, row);
+        // Formula cells of the same sheet whose value moved with this write.
+        std::vector<FormulaState*> changed;
+        for (auto& [f, old] : stale) {
+            if (f->sheet != sheet) continue;
+            Cell* fc = s->cellPtr(f->col, f->row);
+            if (fc && fc->formula.get() == f && !(formulaValue(*fc) == old)) changed.push_back(f);
+        }
+        std::sort(changed.begin(), changed.end(), [](FormulaState* a, FormulaState* b) {
+            return a->row != b->row ? a->row < b->row : a->col < b->col;
+        });
+        for (FormulaState* f : changed) raiseChange(f->col, f->row);
+    }
+    return true;
+}
+
+namespace {
+
+// The content a formula's value gives a cell of this format.
+CellContent formulaContent(const CellFormat& fmt, const formula::Value& v) {
+    CellContent c;
+    if ((fmt.type == CellType::Number || fmt.type == CellType::Percent) && v.isNumber()) {
+        c.number = v.asNumber();
+    } else if (fmt.type == CellType::Date && v.isNumber()) {
+        c.text = dateTextOfSerial(v.asNumber());
+    } else {
+        c.text = v.toText();
+    }
+    return c;
+}
+
+}  // namespace
+
+std::string SpreadModel::Impl::textOfCell(int sheet, int col, int row) {
+    Sheet* s = sheetAt(sheet);
+    if (!s) return {};
+    Cell* c = s->cellPtr(col, row);
+    if (!c) return displayText(formatAt(*s, col, row), emptyContent(formatAt(*s, col, row)));
+    if (c->formula) return displayText(*c->fmt, formulaContent(*c->fmt, formulaValue(*c)));
+    return displayText(*c->fmt, contentOf(*c));
+}
+
+std::string SpreadModel::Impl::valueOfCell(int sheet, int col, int row) {
+    Sheet* s = sheetAt(sheet);
+    if (!s) return {};
+    Cell* c = s->cellPtr(col, row);
+    if (!c) return valueText(formatAt(*s, col, row), emptyContent(formatAt(*s, col, row)));
+    if (c->formula) return valueText(*c->fmt, formulaContent(*c->fmt, formulaValue(*c)));
+    return valueText(*c->fmt, contentOf(*c));
+}
+
+SpreadModel::SpreadModel() : d_(std::make_unique<Impl>()) { reset(1); }
+
+SpreadModel::~SpreadModel() {
+    // Cells own their formulas; drop the registry first so nothing dangles.
+    d_->formulas.clear();
+}
+
+void SpreadModel::reset(int count) {
+    d_->clearFormulas();
+    d_->sheets.clear();
+    for (int i = 0; i < std::max(1, count); ++i) {
+        auto s = std::make_unique<Sheet>();
+        s->name = "Sheet" + std::to_string(i + 1);
+        d_->sheets.push_back(std::move(s));
+    }
+    d_->addressed = d_->displayed = 0;
+    d_->col = d_->row = 1;
+}
+
+long long SpreadModel::evaluationCount() const { return d_->evaluations; }
+
+// ---- sheets ----
+
+int SpreadModel::sheetCount() const { return static_cast<int>(d_->sheets.size()); }
+int SpreadModel::sheet() const { return d_->addressed + 1; }
+
+void SpreadModel::setSheet(int sheet) {
+    if (sheet < 1 || sheet > sheetCount())
+        throw RuntimeError(err::kSubscriptOutOfRange, "no sheet " + std::to_string(sheet));
+    d_->addressed = sheet - 1;
+}
+
+int SpreadModel::activeSheet() const { return d_->displayed + 1; }
+
+void SpreadModel::setActiveSheet(int sheet) {
+    if (sheet < 1 || sheet > sheetCount())
+        throw RuntimeError(err::kSubscriptOutOfRange, "no sheet " + std::to_string(sheet));
+    d_->displayed = sheet - 1;
+}
+
+std::string SpreadModel::sheetName() const { return d_->cur().name; }
+
+void SpreadModel::setSheetName(const std::string& name) {
+    d_->cur().name = name;
+    // References by name now find (or lose) this sheet.
+    for (Cell* c : d_->formulas) {
+        d_->resolveAreas(*c->formula);
+        c->formula->dirty = true;
+    }
+    d_->readersStale = true;
+}
+
+bool SpreadModel::sheetVisible() const { return d_->cur().visible; }
+void SpreadModel::setSheetVisible(bool visible) { d_->cur().visible = visible; }
+bool SpreadModel::printLandscape() const { return d_->cur().landscape; }
+void SpreadModel::setPrintLandscape(bool landscape) { d_->cur().landscape = landscape; }
+FontData SpreadModel::sheetFont() const { return d_->cur().font; }
+void SpreadModel::setSheetFont(const FontData& font) { d_->cur().font = font; }
+PageMargins SpreadModel::printMargins() const { return d_->cur().margins; }
+void SpreadModel::setPrintMargins(const PageMargins& margins) { d_->cur().margins = margins; }
+
+// ---- position ----
+
+int SpreadModel::col() const { return d_->col; }
+int SpreadModel::row() const { return d_->row; }
+void SpreadModel::setCol(int col) { d_->col = col; }
+void SpreadModel::setRow(int row) { d_->row = row; }
+int SpreadModel::activeCol() const { return d_->cur().activeCol; }
+int SpreadModel::activeRow() const { return d_->cur().activeRow; }
+
+void SpreadModel::setActiveCell(int col, int row) {
+    d_->cur().activeCol = col;
+    d_->cur().activeRow = row;
+}
+
+int SpreadModel::maxCols() const { return d_->cur().maxCols; }
+int SpreadModel::maxRows() const { return d_->cur().maxRows; }
+
+void SpreadModel::setMaxCols(int count) {
+    Sheet& s = d_->cur();
+    count = std::max(0, count);
+    if (count < s.usedCols) {
+        // Cells beyond the new count are gone, as in a spreadsheet.
+        for (int r = 1; r <= static_cast<int>(s.rows.size()); ++r) {
+            Row* row = s.rowPtr(r);
+            if (!row || static_cast<int>(row->cells.size()) <= count) continue;
+            for (std::size_t c = static_cast<std::size_t>(count); c < row->cells.size(); ++c)
+                if (row->cells[c]) d_->detachFormula(*row->cells[c]);
+            row->cells.resize(static_cast<std::size_t>(count));
+            d_->markReaders(d_->addressed, count + 1, r, kMaxColumnNumber, r);
+        }
+        s.usedCols = count;
+    }
+    s.maxCols = count;
+}
+
+void SpreadModel::setMaxRows(int count) {
+    Sheet& s = d_->cur();
+    count = std::max(0, count);
+    if (count < static_cast<int>(s.rows.size())) {
+        for (std::size_t r = static_cast<std::size_t>(count); r < s.rows.size(); ++r)
+            if (s.rows[r]) d_->detachRowFormulas(*s.rows[r]);
+        s.rows.resize(static_cast<std::size_t>(count));
+        d_->markReaders(d_->addressed, 1, count + 1, kMaxColumnNumber, formula::kMaxRow);
+    }
+    s.maxRows = count;
+}
+
+int SpreadModel::dataColCount() const {
+    const Sheet& s = d_->cur();
+    int last = 0;
+    for (const auto& r : s.rows) {
+        if (!r) continue;
+        for (int c = static_cast<int>(r->cells.size()); c > last; --c) {
+            const Cell* cell = r->cells[c - 1].get();
+            if (cell && (cell->formula || cell->number || !cell->text.empty())) {
+                last = c;
+                break;
+            }
+        }
+    }
+    return last;
+}
+
+int SpreadModel::dataRowCount() const {
+    const Sheet& s = d_->cur();
+    for (int r = static_cast<int>(s.rows.size()); r >= 1; --r) {
+        const Row* row = s.rowPtr(r);
+        if (!row) continue;
+        for (const auto& cell : row->cells)
+            if (cell && (cell->formula || cell->number || !cell->text.empty())) return r;
+    }
+    return 0;
+}
+
+// ---- row and column geometry ----
+
+double SpreadModel::rowHeight(int row) const { return rowHeightOf(sheet(), row); }
+
+void SpreadModel::setRowHeight(int row, double height) {
+    if (row < 1) return;
+    d_->cur().ensureRow(row).height = height;
+}
+
+double SpreadModel::maxTextRowHeight(int row) const {
+    // An estimate from character counts: the model has no font metrics. Average
+    // glyph width 0.55 em, line height 1.25 em, pixels at 96 dpi.
+    const Sheet& s = d_->cur();
+    const Row* r = s.rowPtr(row);
+    double needed = 0;
+    if (!r) return s.defaultRowHeight;
+    for (int c = 1; c <= static_cast<int>(r->cells.size()); ++c) {
+        const Cell* cell = r->cells[c - 1].get();
+        if (!cell) continue;
+        std::string text = d_->textOfCell(d_->addressed, c, row);
+        if (text.empty()) continue;
+        const CellFormat& f = *cell->fmt;
+        double em = f.font.size > 0 ? f.font.size : 10.0;
+        double widthPx = colWidth(c);
+        CellSpan span;
+        if (getCellSpan(c, row, span) && span.anchorCol == c && span.anchorRow == row) {
+            widthPx = 0;
+            for (int k = 0; k < span.cols; ++k) widthPx += colWidth(c + k);
+        }
+        double charPx = em * 0.55 * 96.0 / 72.0;
+        int perLine = std::max(1, static_cast<int>((widthPx - 4) / charPx));
+        int lines = 0;
+        std::size_t start = 0;
+        while (true) {
+            std::size_t nl = text.find('\n', start);
+            std::string part = text.substr(start, nl == std::string::npos ? std::string::npos : nl - start);
+            int chars = static_cast<int>(utf8Count(part));
+            lines += f.wrap ? std::max(1, (chars + perLine - 1) / perLine) : 1;
+            if (nl == std::string::npos) break;
+            start = nl + 1;
+        }
+        needed = std::max(needed, lines * em * 1.25 + 2.0);
+    }
+    return needed > 0 ? needed : s.defaultRowHeight;
+}
+
+bool SpreadModel::rowPageBreak(int row) const { return pageBreakOf(sheet(), row); }
+
+void SpreadModel::setRowPageBreak(int row, bool brk) {
+    if (row < 1) return;
+    if (!brk && !d_->cur().rowPtr(row)) return;
+    d_->cur().ensureRow(row).pageBreak = brk;
+}
+
+double SpreadModel::colWidth(int col) const { return colWidthOf(sheet(), col); }
+
+void SpreadModel::setColWidth(int col, double width) {
+    if (col >= 1) d_->cur().colWidths[col] = width;
+}
+
+std::string SpreadModel::colLetters(int col) const { return columnLetters(col); }
+int SpreadModel::colNumber(const std::string& letters) const { return columnNumber(letters); }
+
+// ---- content ----
+
+std::string SpreadModel::text() const { return d_->textOfCell(d_->addressed, d_->col, d_->row); }
+
+void SpreadModel::setText(const std::string& text) {
+    d_->write(d_->addressed, d_->col, d_->row, text, false, true);
+}
+
+std::string SpreadModel::value() const { return d_->valueOfCell(d_->addressed, d_->col, d_->row); }
+
+void SpreadModel::setValue(const std::string& value) {
+    d_->write(d_->addressed, d_->col, d_->row, value, true, true);
+}
+
+std::string SpreadModel::formula() const {
+    const Cell* c = d_->cur().cellPtr(d_->col, d_->row);
+    return c && c->formula ? c->formula->expr.toText() : std::string();
+}
+
+void SpreadModel::setFormula(const std::string& formula) {
+    d_->setCellFormula(d_->addressed, d_->col, d_->row, formula);
+}
+
+void SpreadModel::recalcCell() {
+    Cell* c = d_->cur().cellPtr(d_->col, d_->row);
+    if (!c || !c->formula) return;
+    formula::Value old = c->formula->value;
+    bool wasDirty = c->formula->dirty;
+    c->formula->dirty = true;
+    d_->formulaValue(*c);
+    if (!wasDirty && !(old == c->formula->value))
+        d_->markReaders(d_->addressed, d_->col, d_->row, d_->col, d_->row);
+}
+
+std::string SpreadModel::textAt(int col, int row) const { return d_->textOfCell(d_->addressed, col, row); }
+
+void SpreadModel::setTextAt(int col, int row, const std::string& text) {
+    d_->write(d_->addressed, col, row, text, false, true);
+}
+
+// ---- attributes ----
+
+namespace {
+
+// Applies `change` to the current cell's format.
+template <class F>
+void editFormat(SpreadModel::Impl& d, F&& change) {
+    if (d.col < 1 || d.row < 1) return;
+    Cell& c = d.ensureCell(d.cur(), d.col, d.row);
+    change(d.mutableFormat(c), c);
+}
+
+}  // namespace
+
+CellType SpreadModel::cellType() const { return d_->formatAt(d_->cur(), d_->col, d_->row).type; }
+
+void SpreadModel::setCellType(CellType type) {
+    editFormat(*d_, [&](CellFormat& f, Cell& c) {
+        if (f.type == type) return;
+        CellContent old = d_->contentOf(c);
+        std::string carried = valueText(f, old);
+        f.type = type;
+        // The content carries over when the new kind takes it, otherwise it goes.
+        auto kept = acceptInput(f, carried, true);
+        d_->setContent(c, kept ? *kept : emptyContent(f));
+        if (!(d_->contentOf(c) == old)) d_->markReaders(d_->addressed, d_->col, d_->row, d_->col, d_->row);
+    });
+}
+
+bool SpreadModel::locked() const { return d_->formatAt(d_->cur(), d_->col, d_->row).locked; }
+void SpreadModel::setLocked(bool locked) {
+    editFormat(*d_, [&](CellFormat& f, Cell&) { f.locked = locked; });
+}
+
+Colour SpreadModel::backColor() const {
+    return d_->formatAt(d_->cur(), d_->col, d_->row).fill.value_or(kWhite);
+}
+void SpreadModel::setBackColor(Colour colour) {
+    editFormat(*d_, [&](CellFormat& f, Cell&) { f.fill = colour; });
+}
+
+std::string SpreadModel::note() const {
+    const Cell* c = d_->cur().cellPtr(d_->col, d_->row);
+    return c ? c->note : std::string();
+}
+void SpreadModel::setNote(const std::string& note) {
+    if (d_->col < 1 || d_->row < 1) return;
+    if (note.empty() && !d_->cur().cellPtr(d_->col, d_->row)) return;
+    d_->ensureCell(d_->cur(), d_->col, d_->row).note = note;
+}
+
+int SpreadModel::maxEditLen() const { return d_->formatAt(d_->cur(), d_->col, d_->row).maxLen; }
+void SpreadModel::setMaxEditLen(int length) {
+    editFormat(*d_, [&](CellFormat& f, Cell&) { f.maxLen = std::max(0, length); });
+}
+
+double SpreadModel::numberMin() const { return d_->formatAt(d_->cur(), d_->col, d_->row).numberMin; }
+double SpreadModel::numberMax() const { return d_->formatAt(d_->cur(), d_->col, d_->row).numberMax; }
+void SpreadModel::setNumberMin(double v) {
+    editFormat(*d_, [&](CellFormat& f, Cell&) { f.numberMin = v; });
+}
+void SpreadModel::setNumberMax(double v) {
+    editFormat(*d_, [&](CellFormat& f, Cell&) { f.numberMax = v; });
+}
+void SpreadModel::setNumberSeparators(const std::string& thousands, const std::string& decimal,
+                                      bool show) {
+    editFormat(*d_, [&](CellFormat& f, Cell&) {
+        f.thousands = thousands;
+        f.decimalPoint = decimal.empty() ? "." : decimal;
+        f.showSeparators = show;
+    });
+}
+
+bool SpreadModel::digitsOnly() const { return d_->formatAt(d_->cur(), d_->col, d_->row).digitsOnly; }
+void SpreadModel::setDigitsOnly(bool digits) {
+    editFormat(*d_, [&](CellFormat& f, Cell&) { f.digitsOnly = digits; });
+}
+
+std::string SpreadModel::comboList() const { return d_->formatAt(d_->cur(), d_->col, d_->row).comboList; }
+void SpreadModel::setComboList(const std::string& items) {
+    editFormat(*d_, [&](CellFormat& f, Cell& c) {
+        f.comboList = items;
+        if (f.type != CellType::ComboBox) return;
+        // The selection follows the new list: kept when the text is still an item.
+        c.comboIndex = -1;
+        std::vector<std::string> list = comboItems(items);
+        for (std::size_t i = 0; i < list.size(); ++i)
+            if (!c.text.empty() && list[i] == c.text) c.comboIndex = static_cast<int>(i);
+    });
+}
+
+int SpreadModel::comboIndex() const {
+    const Cell* c = d_->cur().cellPtr(d_->col, d_->row);
+    return c ? c->comboIndex : -1;
+}
+
+void SpreadModel::setComboIndex(int index) {
+    if (d_->col < 1 || d_->row < 1) return;
+    const CellFormat& f = d_->formatAt(d_->cur(), d_->col, d_->row);
+    std::vector<std::string> items = comboItems(f.comboList);
+    if (index < 0 || index >= static_cast<int>(items.size())) {
+        d_->write(d_->addressed, d_->col, d_->row, "", false, true);
+        return;
+    }
+    if (f.type == CellType::ComboBox) {
+        d_->write(d_->addressed, d_->col, d_->row, items[index], false, true);
+        // Duplicate items: the chosen index wins over the first match.
+        Cell* c = d_->cur().cellPtr(d_->col, d_->row);
+        if (c && !c->formula && c->text == items[index]) c->comboIndex = index;
+    } else {
+        d_->write(d_->addressed, d_->col, d_->row, items[index], false, true);
+    }
+}
+
+std::string SpreadModel::mask() const { return d_->formatAt(d_->cur(), d_->col, d_->row).mask; }
+void SpreadModel::setMask(const std::string& mask) {
+    editFormat(*d_, [&](CellFormat& f, Cell&) { f.mask = mask; });
+}
+std::string SpreadModel::placeholder() const {
+    return d_->formatAt(d_->cur(), d_->col, d_->row).placeholder;
+}
+void SpreadModel::setPlaceholder(const std::string& text) {
+    editFormat(*d_, [&](CellFormat& f, Cell&) { f.placeholder = text; });
+}
+std::string SpreadModel::checkCaption() const {
+    return d_->formatAt(d_->cur(), d_->col, d_->row).checkCaption;
+}
+void SpreadModel::setCheckCaption(const std::string& caption) {
+    editFormat(*d_, [&](CellFormat& f, Cell&) { f.checkCaption = caption; });
+}
+std::string SpreadModel::tag() const { return d_->formatAt(d_->cur(), d_->col, d_->row).tag; }
+void SpreadModel::setTag(const std::string& tag) {
+    editFormat(*d_, [&](CellFormat& f, Cell&) { f.tag = tag; });
+}
+HAlign SpreadModel::hAlign() const { return d_->formatAt(d_->cur(), d_->col, d_->row).hAlign; }
+void SpreadModel::setHAlign(HAlign align) {
+    editFormat(*d_, [&](CellFormat& f, Cell&) { f.hAlign = align; });
+}
+FontData SpreadModel::font() const { return d_->formatAt(d_->cur(), d_->col, d_->row).font; }
+void SpreadModel::setFont(const FontData& font) {
+    editFormat(*d_, [&](CellFormat& f, Cell&) { f.font = font; });
+}
+
+void SpreadModel::setFormatAt(int col, int row, const CellFormat& format) {
+    if (col < 1 || row < 1) return;
+    Cell& c = d_->ensureCell(d_->cur(), col, row);
+    c.fmt = std::make_shared<const CellFormat>(format);
+}
+
+// ---- read access ----
+
+CellLook SpreadModel::look(int sheet, int col, int row) const {
+    CellLook l;
+    const Sheet* s = d_->sheetAt(sheet - 1);
+    if (!s) return l;
+    const CellFormat& f = d_->formatAt(*s, col, row);
+    const Cell* c = s->cellPtr(col, row);
+    l.type = f.type;
+    l.text = d_->textOfCell(sheet - 1, col, row);
+    if (l.text.empty() && f.type == CellType::Masked && !f.placeholder.empty()) {
+        l.text = f.placeholder;
+        l.placeholderShown = true;
+    }
+    l.locked = f.locked;
+    l.back = f.fill.value_or(kWhite);
+    l.font = f.font;
+    l.hAlign = f.hAlign;
+    l.vAlign = f.vAlign;
+    l.wrap = f.wrap;
+    l.border = f.border;
+    l.hasNote = c && !c->note.empty();
+    l.checkCaption = f.checkCaption;
+    if (f.type == CellType::Number || f.type == CellType::Percent) {
+        l.numeric = true;
+    } else if (c && c->formula) {
+        l.numeric = d_->formulaValue(const_cast<Cell&>(*c)).isNumber();
+    }
+    return l;
+}
+
+std::string SpreadModel::textOf(int sheet, int col, int row) const {
+    return d_->textOfCell(sheet - 1, col, row);
+}
+
+std::string SpreadModel::noteOf(int sheet, int col, int row) const {
+    const Sheet* s = d_->sheetAt(sheet - 1);
+    const Cell* c = s ? s->cellPtr(col, row) : nullptr;
+    return c ? c->note : std::string();
+}
+
+CellFormat SpreadModel::formatOf(int sheet, int col, int row) const {
+    const Sheet* s = d_->sheetAt(sheet - 1);
+    return s ? d_->formatAt(*s, col, row) : CellFormat{};
+}
+
+double SpreadModel::rowHeightOf(int sheet, int row) const {
+    const Sheet* s = d_->sheetAt(sheet - 1);
+    if (!s) return kDefaultRowHeightPt;
+    const Row* r = s->rowPtr(row);
+    return r && r->height ? *r->height : s->defaultRowHeight;
+}
+
+double SpreadModel::colWidthOf(int sheet, int col) const {
+    const Sheet* s = d_->sheetAt(sheet - 1);
+    if (!s) return kDefaultColWidthPx;
+    auto it = s->colWidths.find(col);
+    return it != s->colWidths.end() ? it->second : kDefaultColWidthPx;
+}
+
+bool SpreadModel::pageBreakOf(int sheet, int row) const {
+    const Sheet* s = d_->sheetAt(sheet - 1);
+    const Row* r = s ? s->rowPtr(row) : nullptr;
+    return r && r->pageBreak;
+}
+
+int SpreadModel::maxRowsOf(int sheet) const {
+    const Sheet* s = d_->sheetAt(sheet - 1);
+    return s ? s->maxRows : 0;
+}
+
+int SpreadModel::maxColsOf(int sheet) const {
+    const Sheet* s = d_->sheetAt(sheet - 1);
+    return s ? s->maxCols : 0;
+}
+
+std::string SpreadModel::sheetNameOf(int sheet) const {
+    const Sheet* s = d_->sheetAt(sheet - 1);
+    return s ? s->name : std::string();
+}
+
+bool SpreadModel::sheetVisibleOf(int sheet) const {
+    const Sheet* s = d_->sheetAt(sheet - 1);
+    return s && s->visible;
+}
+
+int SpreadModel::frozenRows(int sheet) const {
+    const Sheet* s = d_->sheetAt(sheet - 1);
+    return s ? s->frozenRows : 0;
+}
+
+int SpreadModel::frozenCols(int sheet) const {
+    const Sheet* s = d_->sheetAt(sheet - 1);
+    return s ? s->frozenCols : 0;
+}
+
+// ---- control ----
+
+void SpreadModel::setRedraw(bool on) { d_->redraw = on; }
+bool SpreadModel::redraw() const { return d_->redraw; }
+void SpreadModel::setEventsEnabled(bool on) { d_->events = on; }
+bool SpreadModel::eventsEnabled() const { return d_->events; }
+void SpreadModel::setLoadEventsEnabled(bool on) { d_->loadEvents = on; }
+bool SpreadModel::loadEventsEnabled() const { return d_->loadEvents; }
+
+}  // namespace zevo::grid
