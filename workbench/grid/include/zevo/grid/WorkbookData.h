@@ -2,6 +2,15 @@
 // Plain description of a workbook as it is stored in a file: what the .xlsx reader
 // produces and the .xlsx writer consumes. The grid model converts to and from it,
 // so that parsing stays apart from storage.
+//
+// Conventions both sides keep (for the grid model's converter):
+// - a column width of 0 px or a row height of 0 pt means hidden;
+// - a column without an entry in colWidthsPx is kSheetDefaultColWidthPx wide, a row
+//   without an entry in rowHeightsPt is SheetData::defaultRowHeightPt high;
+// - the reader gives one StyleData per cell format of the file (index = the
+//   file's format index), so styles may repeat; out-of-range indices mean 0;
+// - cells are sorted row-major and hold at most one entry per position; an
+//   Empty cell may still carry a style, a formula (not yet computed) or a note.
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -17,6 +26,10 @@ constexpr Colour rgb(int r, int g, int b) {
     return static_cast<Colour>(r) | (static_cast<Colour>(g) << 8) | (static_cast<Colour>(b) << 16);
 }
 constexpr Colour kWhite = rgb(255, 255, 255);
+
+// Spreadsheet defaults for columns and rows without their own size.
+constexpr double kSheetDefaultColWidthPx = 64;
+constexpr double kSheetDefaultRowHeightPt = 15;
 
 enum class HAlign { General, Left, Center, Right };
 enum class VAlign { Top, Center, Bottom };
@@ -49,11 +62,12 @@ struct CellData {
     int col = 0;   // 1-based
     int row = 0;   // 1-based
     CellValueType type = CellValueType::Empty;
-    double number = 0;
+    double number = 0;       // Number value; Boolean: 0 or 1
     std::string text;        // string value, or the error text ("#REF!")
     std::string formula;     // without the leading "="; "" = none
     int style = 0;           // index into WorkbookData::styles
     std::string comment;     // note text
+    bool operator==(const CellData&) const = default;
 };
 
 struct MergeData {
@@ -69,6 +83,7 @@ struct SheetData {
     double marginLeft = 0.7, marginRight = 0.7, marginTop = 0.75, marginBottom = 0.75;
     int maxCol = 0;   // used range (1-based, inclusive); 0 = empty sheet
     int maxRow = 0;
+    double defaultRowHeightPt = kSheetDefaultRowHeightPt;
     std::map<int, double> colWidthsPx;    // column -> width in pixels
     std::map<int, double> rowHeightsPt;   // row -> height in points
     std::map<int, int> colStyles;         // column -> default style of empty cells
