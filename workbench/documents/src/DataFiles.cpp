@@ -1,0 +1,104 @@
+#include "zevo/documents/DataFiles.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "NumericText.h"
+#include "zevo/RuntimeError.h"
+#include "zevo/clsMessageBox.h"
+#include "zevo/clsVariables.h"
+#include "zevo/documents/Attributes.h"
+
+namespace zevo::documents {
+
+namespace {
+
+std::string withoutSlashes(std::string s) {
+    std::erase(s, '/');
+    return s;
+}
+
+// The quarter as it appears in file names: one leading "0" ("2" -> "02", "02"
+// stays "02"). Reading and saving use the same name, so a saved file is found again.
+std::string quarterPart(const std::string& threeMonths) {
+    if (!threeMonths.empty() && threeMonths[0] == '0') return threeMonths;
+    return "0" + threeMonths;
+}
+
+}  // namespace
+
+std::string dataFolderPath() {
+    std::string path = clsMessageBox().GetAbsolutePath("..\\DataFiles\\ZEVO\\");
+    if (!path.empty() && path.back() != '/') path += '/';
+    return path;
+}
+
+std::string ensureDataFolder() {
+    std::string path = dataFolderPath();
+    if (path.empty()) throw RuntimeError(err::kPathNotFound, "Path not found: data folder");
+    std::error_code ec;
+    std::filesystem::create_directories(path, ec);
+    if (ec || !std::filesystem::is_directory(path)) {
+        int number = ec == std::errc::permission_denied ? err::kPermissionDenied
+                     : ec == std::errc::no_such_file_or_directory ? err::kPathNotFound
+                                                                  : 75;
+        throw RuntimeError(number, "Cannot create the data folder " + path +
+                                       (ec ? ": " + ec.message() : std::string()));
+    }
+    return path;
+}
+
+std::string periodSuffix(const xml::Node& menuEntry) {
+    clsVariables session;
+    const std::string year = GetAttributeValue(menuEntry, "Year");
+    if (year.empty() || year == "0") return {};
+    if (GetAttributeValue(menuEntry, "Month") == "1") return "_" + session.Month() + session.Year();
+    if (GetAttributeValue(menuEntry, "ThreeMonth") == "1")
+        return "_" + quarterPart(session.ThreeMonths()) + session.Year();
+    if (GetAttributeValue(menuEntry, "Day") == "1")
+        return "_" + session.Year() + "_" + withoutSlashes(session.FirstDay()) + "_" +
+               withoutSlashes(session.LastDay());
+    return "_" + session.Year();
+}
+
+std::string sheetDataFilePath(const xml::Node& menuEntry, const std::string& dataFile) {
+    return clsVariables().DataFolder() + dataFile + periodSuffix(menuEntry) + ".xml";
+}
+
+std::string sheetDataFilePath(const xml::Node& menuEntry, const xml::Node& sheetEntry) {
+    return sheetDataFilePath(menuEntry, GetAttributeValue(sheetEntry, "DataFile"));
+}
+
+std::string blankSheetDocumentPath(const xml::Node& sheetEntry) {
+    return clsMessageBox().GetAbsolutePath(GetAttributeValue(sheetEntry, "TemplateFolder")) +
+           GetAttributeValue(sheetEntry, "DataFile") + ".xml";
+}
+
+bool isActiveForSave(const xml::Node& sheetEntry) {
+    return detail::leadingNumber(GetAttributeValue(sheetEntry, "Active")) >= 1.0;
+}
+
+bool isInactive(const xml::Node& sheetEntry) {
+    return GetAttributeValue(sheetEntry, "Active") == "0";
+}
+
+void saveActiveSheetDocuments(const xml::Node& menuEntry, const xml::Node& validity) {
+    clsVariables session;
+    auto sheets = validity.childElements("Sheet");
+    for (size_t i = 0; i < sheets.size(); ++i) {
+        if (!isActiveForSave(sheets[i])) continue;
+        xml::DocumentPtr doc = session.Data(static_cast<int>(i));
+        if (!doc || doc->isEmpty()) continue;
+        // The file is replaced by rename, so a read-only attribute on the old file
+        // does not stop the save; the new file gets ordinary permissions.
+        const std::string path = sheetDataFilePath(menuEntry, sheets[i]);
+        std::error_code ec;
+        if (std::filesystem::exists(path, ec))
+            std::filesystem::permissions(path, std::filesystem::perms::owner_read |
+                                                   std::filesystem::perms::owner_write,
+                                         std::filesystem::perm_options::add, ec);
+        doc->save(path);
+    }
+}
+
+}  // namespace zevo::documents
