@@ -53,13 +53,15 @@ TEST_P(XmlHostile, ExternalEntitiesAndDtdsAreNotRead) {
     const std::string documents[] = {
         "<!DOCTYPE r [<!ENTITY x SYSTEM \"" + secretUrl + "\">]><r>&x;</r>",
         "<!DOCTYPE r [<!ENTITY x SYSTEM \"file:///etc/passwd\">]><r>&x;</r>",
-        "<!DOCTYPE r [<!ENTITY % p SYSTEM \"" + secretUrl + "\"> %p;]><r/>",
+        "<!DOCTYPE Cell [<!ENTITY % p SYSTEM \"file://" + dir.file("evil.dtd") +
+            "\"> %p;]><Cell/>",
         "<!DOCTYPE Cell SYSTEM \"" + dir.file("evil.dtd") + "\"><Cell>&ext;</Cell>",
     };
     for (const std::string& xml : documents) {
         writeText(dir.file("in.xml"), xml);
-        auto doc = Document::fromFile(dir.file("in.xml"), nullptr, GetParam());
-        std::string seen = doc->toString();
+        LoadResult r;
+        auto doc = Document::fromFile(dir.file("in.xml"), &r, GetParam());
+        std::string seen = doc->toString() + r.reason;
         if (!doc->isEmpty()) {
             seen += doc->documentElement().text();
             for (auto& [name, value] : doc->documentElement().attributes()) seen += value;
