@@ -182,30 +182,37 @@ Node Node::cloneDeep() const {
 }
 
 namespace {
-void requireInsertable(const Node& self, const Node& other) {
+// Rejects edits that would break the tree: a node put inside itself, or a second
+// document element.
+void requireInsertable(const Node& self, const Node& other, bool asSibling) {
     if (self.isNull() || other.isNull())
         throw RuntimeError(err::kObjectRequired, "Object required");
     if (self.document() != other.document())
         throw RuntimeError(err::kInvalidCall, "The node belongs to another document");
+    for (xmlNode* n = self.raw(); n; n = n->parent)
+        if (n == other.raw())
+            throw RuntimeError(err::kInvalidCall, "A node cannot be inserted into itself");
+    if (asSibling && (!self.raw()->parent || self.raw()->parent->type == XML_DOCUMENT_NODE))
+        throw RuntimeError(err::kInvalidCall, "The document element cannot have siblings");
 }
 }  // namespace
 
 void Node::appendChild(const Node& child) {
-    requireInsertable(*this, child);
+    requireInsertable(*this, child, false);
     xmlUnlinkNode(child.raw());
     xmlAddChild(node_, child.raw());
     detail::registerIds(node_->doc, child.raw());
 }
 
 void Node::insertAfter(const Node& node) {
-    requireInsertable(*this, node);
+    requireInsertable(*this, node, true);
     xmlUnlinkNode(node.raw());
     xmlAddNextSibling(node_, node.raw());
     detail::registerIds(node_->doc, node.raw());
 }
 
 void Node::insertBefore(const Node& node) {
-    requireInsertable(*this, node);
+    requireInsertable(*this, node, true);
     xmlUnlinkNode(node.raw());
     xmlAddPrevSibling(node_, node.raw());
     detail::registerIds(node_->doc, node.raw());

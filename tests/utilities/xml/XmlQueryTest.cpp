@@ -60,3 +60,29 @@ TEST(XmlQuery, ElementNavigationSkipsTextAndComments) {
     EXPECT_FALSE(menu.attribute("Month").has_value());
     EXPECT_FALSE(menu.hasAttribute("Month"));
 }
+
+TEST(XmlQuery, EditsThatWouldBreakTheTreeAreRefused) {
+    auto doc = Document::fromString(kMenu);
+    Node root = doc->documentElement();
+    Node menu = root.firstChildElement();
+    Node validity = root.selectSingleNode("*/Validity");
+    auto errorOf = [](auto&& edit) {
+        try {
+            edit();
+        } catch (const zevo::RuntimeError& e) {
+            return e.number();
+        }
+        return 0;
+    };
+    EXPECT_EQ(errorOf([&] { validity.appendChild(validity.parent()); }), zevo::err::kInvalidCall);
+    EXPECT_EQ(errorOf([&] { validity.appendChild(validity); }), zevo::err::kInvalidCall);
+    EXPECT_EQ(errorOf([&] { root.insertAfter(menu.cloneDeep()); }), zevo::err::kInvalidCall);
+    auto other = Document::fromString("<Other/>");
+    EXPECT_EQ(errorOf([&] { root.appendChild(other->documentElement()); }), zevo::err::kInvalidCall);
+    EXPECT_EQ(doc->elementsByTagName("*").size(), 8u);
+
+    // Moving an element inside its document is allowed.
+    menu.appendChild(validity);
+    EXPECT_EQ(validity.parent(), menu);
+    EXPECT_EQ(root.elementsByTagName("Validity").size(), 2u);
+}
