@@ -154,6 +154,7 @@ SheetData parseWorksheet(const std::string& xml, const std::string& partName, Sh
             if (isTrue(x.attr("hidden"))) {
                 sheet.rowHeightsPt[row] = 0;
             } else if (auto ht = toDouble(x.attrOr("ht")); ht && *ht >= 0 && *ht <= 409) {
+                *ht = std::round(*ht * 1e9) / 1e9;   // heights are whole fractions of a point
                 if (isTrue(x.attr("customHeight")) || *ht != sheet.defaultRowHeightPt) sheet.rowHeightsPt[row] = *ht;
             }
             if (x.isEmpty()) row = 0;

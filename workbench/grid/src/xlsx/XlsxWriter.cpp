@@ -138,7 +138,10 @@ void writeSheet(lxw_worksheet* ws, const SheetData& s, FormatCache& formats) {
             options.hidden = 1;
             e = worksheet_set_row_opt(ws, static_cast<lxw_row_t>(r - 1), s.defaultRowHeightPt, nullptr, &options);
         } else {
-            e = worksheet_set_row(ws, static_cast<lxw_row_t>(r - 1), pt, nullptr);
+            // The library leaves out heights equal to its own default even when the
+            // sheet's default differs; a nudge far below the reader's rounding keeps them.
+            const double height = (pt == LXW_DEF_ROW_HEIGHT && s.defaultRowHeightPt != LXW_DEF_ROW_HEIGHT) ? pt + 1e-11 : pt;
+            e = worksheet_set_row(ws, static_cast<lxw_row_t>(r - 1), height, nullptr);
         }
         check(e, "the rows of sheet " + s.name);
     }
