@@ -1,5 +1,6 @@
 #include "CellText.h"
 
+#include <cfloat>
 #include <cmath>
 #include <cstdio>
 
@@ -152,6 +153,10 @@ std::string formatNumber(double value, const std::string& numberFormat) {
     while (trailing < intPart.size() && intPart[intPart.size() - 1 - trailing] == ',') ++trailing;
     for (std::size_t i = 0; i < trailing; ++i) v /= 1000;
 
+    // Halves round away from zero, and a decimal like 2.675 (stored just below)
+    // rounds as written: a few units of the last place are added first.
+    const double unit = std::pow(10.0, decimals);
+    if (v * unit < 1e15) v = std::round(v * unit * (1 + 4 * DBL_EPSILON)) / unit;
     char buf[400];
     std::snprintf(buf, sizeof buf, "%.*f", decimals, v);
     std::string digits = buf;
