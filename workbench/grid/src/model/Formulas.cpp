@@ -165,8 +165,9 @@ void SpreadModel::Impl::rebuildReaders() {
 }
 
 std::vector<std::pair<FormulaState*, formula::Value>> SpreadModel::Impl::markReaders(
-    int sheet, int c1, int r1, int c2, int r2) {
+    int sheet, int c1, int r1, int c2, int r2, bool all) {
     std::vector<std::pair<FormulaState*, formula::Value>> marked;
+    std::unordered_set<FormulaState*> seen;
     if (formulas.empty()) return marked;
     if (readersStale) rebuildReaders();
     struct Spot {
@@ -178,7 +179,8 @@ std::vector<std::pair<FormulaState*, formula::Value>> SpreadModel::Impl::markRea
         work.pop_back();
         if (p.sheet < 0 || p.sheet >= static_cast<int>(readers.size())) continue;
         for (FormulaState* f : readers[p.sheet]) {
-            if (f->dirty) continue;   // its readers were marked with it
+            // A formula marked before had its readers marked with it.
+            if (all ? seen.count(f) != 0 : f->dirty) continue;
             bool hit = false;
             for (const auto& a : f->areas)
                 if (a.meets(p.sheet, p.c1, p.r1, p.c2, p.r2)) {
@@ -187,6 +189,7 @@ std::vector<std::pair<FormulaState*, formula::Value>> SpreadModel::Impl::markRea
                 }
             if (!hit) continue;
             marked.emplace_back(f, f->value);
+            if (all) seen.insert(f);
             f->dirty = true;
             work.push_back({f->sheet, f->col, f->row, f->col, f->row});
         }

@@ -164,9 +164,11 @@ struct SpreadModel::Impl {
     formula::Value formulaValue(Cell& c);
     formula::Value cellValue(int sheet, int col, int row);
     // Marks the formulas that read the area (transitively) for re-evaluation;
-    // returns those that were up to date, with their old values.
+    // returns those that were up to date, with their old values. `all`: also
+    // those marked before (with their last computed values).
     std::vector<std::pair<FormulaState*, formula::Value>> markReaders(int sheet, int c1, int r1,
-                                                                      int c2, int r2);
+                                                                      int c2, int r2,
+                                                                      bool all = false);
     void rebuildReaders();
     // Rows moved on `sheet`: formula positions and references follow.
     void shiftFormulas(int sheet, int atRow, int delta);

@@ -36,8 +36,10 @@ Cell& SpreadModel::Impl::ensureCell(Sheet& s, int col, int row) {
     }
     auto& c = r.cells[col - 1];
     if (!c) {
-        c = std::make_unique<Cell>();
-        c->fmt = formatPtrAt(s, col, row);
+        auto column = s.colFormats.find(col);
+        auto made = std::make_unique<Cell>();
+        made->fmt = column != s.colFormats.end() ? column->second : defaultFormat;
+        c = std::move(made);
         CellContent empty = emptyContent(*c->fmt);
         c->text = empty.text;
     }
@@ -68,8 +70,9 @@ bool SpreadModel::Impl::write(int sheet, int col, int row, const std::string& in
     auto accepted = acceptInput(*c.fmt, input, asValue);
     if (!accepted || *accepted == contentOf(c)) return false;
     setContent(c, *accepted);
-    auto stale = markReaders(sheet, col, row, col, row);
-    if (raise && events && loadEvents) {
+    const bool notify = raise && events && loadEvents;
+    auto stale = markReaders(sheet, col, row, col, row, notify);
+    if (notify) {
         raiseChange(col, row);
         // Formula cells of the same sheet whose value moved with this write.
         std::vector<FormulaState*> changed;
@@ -108,7 +111,11 @@ std::string SpreadModel::Impl::textOfCell(int sheet, int col, int row) {
     if (!s) return {};
     Cell* c = s->cellPtr(col, row);
     if (!c) return displayText(formatAt(*s, col, row), emptyContent(formatAt(*s, col, row)));
-    if (c->formula) return displayText(*c->fmt, formulaContent(*c->fmt, formulaValue(*c)));
+    if (c->formula) {
+        // A number cell whose formula gives text or an error shows that text.
+        CellContent content = formulaContent(*c->fmt, formulaValue(*c));
+        return content.number || content.text.empty() ? displayText(*c->fmt, content) : content.text;
+    }
     return displayText(*c->fmt, contentOf(*c));
 }
 
@@ -117,7 +124,10 @@ std::string SpreadModel::Impl::valueOfCell(int sheet, int col, int row) {
     if (!s) return {};
     Cell* c = s->cellPtr(col, row);
     if (!c) return valueText(formatAt(*s, col, row), emptyContent(formatAt(*s, col, row)));
-    if (c->formula) return valueText(*c->fmt, formulaContent(*c->fmt, formulaValue(*c)));
+    if (c->formula) {
+        CellContent content = formulaContent(*c->fmt, formulaValue(*c));
+        return content.number || content.text.empty() ? valueText(*c->fmt, content) : content.text;
+    }
     return valueText(*c->fmt, contentOf(*c));
 }
 
