@@ -55,11 +55,27 @@ public:
 
 class clsMessageBox {
 public:
+    // Looks up the text of pMsgID in the session's message list and hands the
+    // request to this thread's presenter; returns its result (0 = no button, also
+    // when the presenter fails). pTitle is never shown.
     int DisplayMessage(const std::string& pMsgID, int pMsgStyle, int pIcon,
                        const std::string& pTitle, int pDefaultButton);
-    // Applies caption section formName (the window's objectName when empty).
+    // Applies caption section formName (the window's objectName when empty) from
+    // the session's caption catalogue. Sections and control names (objectName of
+    // the window's children, in creation order) compare case-insensitively; "\n"
+    // in a control text breaks the line, in the title it stays as written. Labels,
+    // buttons, group boxes, menus and actions take captions; other controls keep
+    // their text.
     void SetControlCaption(QWidget* frmForm, const std::string& formName);
+    // Lays out a caption banner across the top of the window: the picture
+    // "..\Pictures\caption.bmp" (read by content, so any format Qt reads will do,
+    // a PNG named caption.bmp included) stretched over 21 px, the label on it in
+    // white bold 9 pt. Without the picture the band is painted dark blue.
     void SetFormCaption(QWidget* frmForm, QLabel* bkGround, QLabel* lblCaption);
+    // "..\" paths against the program folder's parent (see programFolder); "\" and
+    // "/" both separate in the input, "/" in the result; paths containing ":\" or
+    // beginning with "/" are returned unchanged. A failure is reported in
+    // "Log.log" in the program folder and gives "".
     std::string GetAbsolutePath(const std::string& strPath);
 
     // Replaces the presenter for this thread; nullptr restores the real dialog.
