@@ -57,7 +57,7 @@ TEST(FormulaParse, PrecedenceFollowsSpreadsheets) {
 
 TEST(FormulaParse, BadTextIsKeptAndEvaluatesToName) {
     for (const char* bad : {"1+", "SUM(A1", "\"open", "A1:", "'Sheet!A1", "foo+1", "1 2", "A0",
-                            "XFE1", "A1048577", "#BOGUS", "Sheet1!", "'x'!A1:'y'!B2", ")"}) {
+                            "XFE1", "A1048577", "1E+999", "#BOGUS", "Sheet1!", "'x'!A1:'y'!B2", ")"}) {
         Expression e = Expression::parse(bad);
         EXPECT_FALSE(e.isValid()) << bad;
         EXPECT_FALSE(e.parseError().empty()) << bad;

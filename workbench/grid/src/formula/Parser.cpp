@@ -1,4 +1,5 @@
 // Recursive-descent parser from formula text to the node tree.
+#include <cmath>
 #include <cstdlib>
 
 #include "Functions.h"
@@ -211,6 +212,7 @@ private:
         n->kind = NodeKind::Number;
         std::string digits(s_.substr(start, pos_ - start));
         n->number = std::strtod(digits.c_str(), nullptr);
+        if (!std::isfinite(n->number)) fail("number too large");
         return n;
     }
 
