@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <regex>
 #include <set>
@@ -246,6 +247,19 @@ TEST_F(InstallTree, InputWorkbookCarriesTheLayoutTheRulesUse) {
     EXPECT_TRUE(locked(s1, 4, 38));     // D38, the sequence number
     EXPECT_TRUE(locked(s1, 17, 19));    // Q19, the count
     EXPECT_TRUE(locked(s1, 2, 9));      // B9, a label
+    // Colours of the paper form: labels grey, typed entries light blue, picks light yellow.
+    auto fill = [&](const SheetData& s, int col, int row) {
+        const CellData* c = findCell(s, col, row);
+        return c ? wb.styles.at(static_cast<std::size_t>(c->style)).fill.value_or(0xFFFFFFFFu) : 0xFFFFFFFFu;
+    };
+    EXPECT_EQ(fill(s1, 2, 9), zevo::grid::rgb(192, 192, 192));
+    EXPECT_EQ(fill(s1, 11, 38), zevo::grid::rgb(204, 255, 255));
+    EXPECT_EQ(fill(s1, 17, 38), zevo::grid::rgb(255, 255, 204));
+    // The used range reaches beyond the last column and row of the form, which the
+    // grid trims by one.
+    EXPECT_GT(s1.maxCol, 47);   // AU
+    EXPECT_GT(s1.maxRow, 43);   // the signature block
+    EXPECT_GT(wb.sheets.back().maxCol, 20);   // T, the order of the checks
 
     const SheetData& h = wb.sheets.back();
     EXPECT_EQ(h.name, "Header");
@@ -386,5 +400,12 @@ TEST_F(InstallTree, PicturesTheWindowsLoadArePresent) {
         fs::path f = fs::path(root_) / "Pictures" / p;
         ASSERT_TRUE(fs::exists(f)) << p;
         EXPECT_GT(fs::file_size(f), 100u) << p;
+        std::ifstream in(f, std::ios::binary);
+        char head[4] = {};
+        in.read(head, 4);
+        if (f.extension() == ".ico")   // reserved 0, type 1 (icon)
+            EXPECT_TRUE(head[0] == 0 && head[1] == 0 && head[2] == 1 && head[3] == 0) << p;
+        else
+            EXPECT_TRUE(head[0] == 'B' && head[1] == 'M') << p;
     }
 }

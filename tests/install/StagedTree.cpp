@@ -6,12 +6,26 @@ namespace fs = std::filesystem;
 
 namespace zevo::test {
 
+namespace {
+
+bool complete(const fs::path& root) {
+    return fs::exists(root / "Bin" / "Menu.xml") && fs::exists(root / "Templates" / "100_7" / "TK_DKT.xlsx");
+}
+
+}  // namespace
+
+// The installed tree is preferred; the build's staging folder stands in when
+// nothing is installed or when the installed files are older than this build's.
 std::string installTreeRoot() {
-    for (const char* candidate : {ZEVO_DIST_DIR, ZEVO_STAGE_DIR}) {
-        if (candidate[0] && fs::exists(fs::path(candidate) / "Bin" / "Menu.xml") &&
-            fs::exists(fs::path(candidate) / "Templates" / "100_7" / "TK_DKT.xml"))
-            return candidate;
+    const fs::path dist = ZEVO_DIST_DIR, stage = ZEVO_STAGE_DIR;
+    const bool haveDist = !dist.empty() && complete(dist);
+    const bool haveStage = !stage.empty() && complete(stage);
+    if (haveDist && haveStage) {
+        const fs::path wb = fs::path("Templates") / "100_7" / "TK_DKT.xlsx";
+        return fs::last_write_time(dist / wb) >= fs::last_write_time(stage / wb) ? dist.string() : stage.string();
     }
+    if (haveDist) return dist.string();
+    if (haveStage) return stage.string();
     return {};
 }
 

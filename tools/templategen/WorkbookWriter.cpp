@@ -2,6 +2,7 @@
 
 #include <xlsxwriter.h>
 
+#include <algorithm>
 #include <map>
 #include <stdexcept>
 
@@ -65,6 +66,7 @@ void writeWorkbook(const Description& d, const std::string& outPath) {
     if (!wb) throw std::runtime_error("cannot create " + outPath);
     std::map<std::string, lxw_format*> formats;
     for (const auto& [name, style] : d.styles) formats[name] = makeFormat(wb, style);
+    lxw_format* sentinel = makeFormat(wb, StyleDef{});
 
     for (const auto& sd : d.sheets) {
         lxw_worksheet* ws = workbook_add_worksheet(wb, sd.name.c_str());
@@ -120,6 +122,18 @@ void writeWorkbook(const Description& d, const std::string& outPath) {
             }
             if (!c.note.empty()) check(worksheet_write_comment(ws, r, col, c.note.c_str()), "note");
         }
+        // The grid limits a sheet to one less than its used columns and rows; an
+        // empty formatted cell beyond the last described one keeps the form whole.
+        int lastRow = 0, lastCol = 0;
+        for (const auto& c : sd.cells) {
+            if (c.style.empty()) continue;
+            lastRow = std::max(lastRow, c.to.row);
+            lastCol = std::max(lastCol, c.to.col);
+        }
+        for (const auto& [col, px] : sd.widths) lastCol = std::max(lastCol, col);
+        if (lastRow > 0 && lastCol > 0)
+            check(worksheet_write_blank(ws, static_cast<lxw_row_t>(lastRow), static_cast<lxw_col_t>(lastCol), sentinel),
+                  "end cell");
         worksheet_set_paper(ws, static_cast<uint8_t>(sd.paper));
         if (sd.landscape) worksheet_set_landscape(ws);
         else worksheet_set_portrait(ws);
