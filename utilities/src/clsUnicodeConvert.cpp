@@ -1,9 +1,11 @@
 #include "zevo/clsUnicodeConvert.h"
 
+#include <array>
 #include <fstream>
 #include <iterator>
 #include <mutex>
 #include <sstream>
+#include <unordered_map>
 #include <vector>
 
 #include "zevo/ErrorLog.h"
@@ -153,6 +155,10 @@ std::string fromUnicode(const std::string& text, int to, const std::string& fold
         requireSize(lines.size(), vowels.size(), file);
     }
 
+    // Position of each letter; the first one wins where a table repeats a letter.
+    std::unordered_map<long, size_t> positions;
+    for (size_t k = 0; k < vowels.size(); ++k) positions.emplace(vowels[k], k);
+
     std::string out;
     out.reserve(text.size());
     for (const auto& ch : decodeUtf8(text)) {
@@ -160,11 +166,10 @@ std::string fromUnicode(const std::string& text, int to, const std::string& fold
             out += static_cast<char>(ch.code);
             continue;
         }
-        size_t k = 0;
-        while (k < vowels.size() && vowels[k] != ch.code) ++k;
-        if (ch.code < 0 || k == vowels.size()) appendUnmapped(out, ch);
-        else if (lines.empty()) out += table[k];
-        else out += lines[k];
+        auto found = positions.find(ch.code);
+        if (ch.code < 0 || found == positions.end()) appendUnmapped(out, ch);
+        else if (lines.empty()) out += table[found->second];
+        else out += lines[found->second];
     }
     return out;
 }
@@ -176,16 +181,17 @@ void appendLegacyByte(std::string& out, char byte) {
 
 std::string bytesToUnicode(const std::string& text, const std::string& table,
                            const std::vector<long>& vowels) {
+    // Letter of each byte value; the first position wins where bytes repeat.
+    std::array<long, 256> letterOf;
+    letterOf.fill(-1);
+    for (size_t k = vowels.size(); k-- > 0;) letterOf[static_cast<unsigned char>(table[k])] = vowels[k];
+
     std::string out;
     out.reserve(text.size() * 2);
     for (char c : text) {
-        if (c == '\r' || c == '\n') {
-            out += c;
-            continue;
-        }
-        size_t k = table.find(c);
-        if (k == std::string::npos || k >= vowels.size()) appendLegacyByte(out, c);
-        else appendUtf8(out, vowels[k]);
+        long letter = letterOf[static_cast<unsigned char>(c)];
+        if (c == '\r' || c == '\n' || letter < 0) appendLegacyByte(out, c);
+        else appendUtf8(out, letter);
     }
     return out;
 }
