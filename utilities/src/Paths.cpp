@@ -25,6 +25,7 @@ std::string runningProgramFolder() {
 
 // Replaces the earlier report: only the last failure matters to whoever reads it.
 void writePathReport(const std::string& folder, int number, const std::string& text) noexcept {
+    if (folder.empty()) return;   // no program folder: nowhere sensible to write
     try {
         std::string body = "GetAbsolutePath: " + std::to_string(number) + " : " + text +
                            "\r\nApp path: " + folder + "\r\n";

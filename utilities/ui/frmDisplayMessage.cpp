@@ -7,6 +7,7 @@
 #include <QResizeEvent>
 #include <QShowEvent>
 #include <QStyle>
+#include <QThread>
 #include <QTimer>
 
 namespace zevo {
@@ -74,7 +75,9 @@ QPixmap iconPicture(QStyle* style, int index) {
 class DialogPresenter : public MessagePresenter {
 public:
     int present(const MessageRequest& request) override {
-        if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr) return 0;
+        // Widgets need a QApplication and its thread.
+        auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
+        if (app == nullptr || QThread::currentThread() != app->thread()) return 0;
         frmDisplayMessage dialog(QApplication::activeWindow());
         dialog.prepare(request);
         return dialog.run();

@@ -45,8 +45,8 @@ private:
     int chosen_ = 0;
 };
 
-// The presenter the program uses: the real dialog. Without a QApplication it shows
-// nothing and answers 0 rather than aborting the process.
+// The presenter the program uses: the real dialog. Without a QApplication, or off
+// its thread, it shows nothing and answers 0 rather than aborting the process.
 std::shared_ptr<MessagePresenter> makeDialogPresenter();
 
 }  // namespace zevo

@@ -7,6 +7,7 @@
 #include <QTest>
 #include <QTimer>
 #include <functional>
+#include <thread>
 
 #include "SessionCatalogues.h"
 #include "zevo/clsMessageBox.h"
@@ -153,6 +154,15 @@ TEST_F(MessageDialogTest, ClosingWithoutAButtonGivesZero) {
               0);
     EXPECT_EQ(closed.text, "");   // unknown id: empty text, dialog shown all the same
     EXPECT_TRUE(closed.found);
+}
+
+TEST_F(MessageDialogTest, OffTheUserInterfaceThreadNothingIsShown) {
+    int result = -1;
+    std::thread worker([&] {
+        result = clsMessageBox().DisplayMessage("0002", msOKOnly, miInformation, "Message", 0);
+    });
+    worker.join();
+    EXPECT_EQ(result, 0);
 }
 
 }  // namespace
