@@ -193,6 +193,7 @@ void PagePainter::paintPage(QPainter& painter, int page, const QRectF& pageRect)
         if (item.style->border) painter.drawRect(item.rect);
 
     const double pad = 2.0 / kScreenDpi * dpiX_ * l.scale;
+    std::map<const StyleData*, QFont> fonts;
     for (std::size_t i = 0; i < items.size(); ++i) {
         const Item& item = items[i];
         if (!item.cell || !item.anchorHere) continue;
@@ -200,11 +201,16 @@ void PagePainter::paintPage(QPainter& painter, int page, const QRectF& pageRect)
         if (text.empty()) continue;
         const StyleData& s = *item.style;
 
-        QFont font(familyFor(s.font.name));
-        font.setPointSizeF(std::max(1.0, s.font.size * l.scale));
-        font.setBold(s.font.bold);
-        font.setItalic(s.font.italic);
-        font.setUnderline(s.font.underline);
+        auto cached = fonts.find(item.style);
+        if (cached == fonts.end()) {
+            QFont f(familyFor(s.font.name));
+            f.setPointSizeF(std::max(1.0, s.font.size * l.scale));
+            f.setBold(s.font.bold);
+            f.setItalic(s.font.italic);
+            f.setUnderline(s.font.underline);
+            cached = fonts.emplace(item.style, f).first;
+        }
+        const QFont& font = cached->second;
         painter.setFont(font);
         painter.setPen(toQColor(s.font.colour));
 

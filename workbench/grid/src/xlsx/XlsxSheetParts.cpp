@@ -53,17 +53,22 @@ void takeCell(SheetContext& context, XmlPull& x) {
 }
 
 void finishSheet(SheetData& sheet) {
-    std::stable_sort(sheet.cells.begin(), sheet.cells.end(), [](const CellData& a, const CellData& b) {
-        return a.row != b.row ? a.row < b.row : a.col < b.col;
-    });
+    auto before = [](const CellData& a, const CellData& b) { return a.row != b.row ? a.row < b.row : a.col < b.col; };
+    // Files list cells in row-major order: sorting is the exception.
+    if (!std::is_sorted(sheet.cells.begin(), sheet.cells.end(), before))
+        std::stable_sort(sheet.cells.begin(), sheet.cells.end(), before);
     // One entry per position: a later duplicate wins.
-    std::vector<CellData> unique;
-    unique.reserve(sheet.cells.size());
-    for (auto& c : sheet.cells) {
-        if (!unique.empty() && unique.back().row == c.row && unique.back().col == c.col) unique.back() = std::move(c);
-        else unique.push_back(std::move(c));
+    auto& cells = sheet.cells;
+    std::size_t out = 0;
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+        if (out > 0 && cells[out - 1].row == cells[i].row && cells[out - 1].col == cells[i].col)
+            cells[out - 1] = std::move(cells[i]);
+        else if (out != i)
+            cells[out++] = std::move(cells[i]);
+        else
+            ++out;
     }
-    sheet.cells = std::move(unique);
+    cells.resize(out);
     sheet.maxCol = sheet.maxRow = 0;
     for (const auto& c : sheet.cells) {
         sheet.maxCol = std::max(sheet.maxCol, c.col);

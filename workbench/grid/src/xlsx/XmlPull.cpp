@@ -2,6 +2,9 @@
 
 #include <libxml/xmlreader.h>
 
+#include <algorithm>
+#include <cstring>
+
 #include "zevo/RuntimeError.h"
 #include "zevo/grid/XlsxReader.h"
 
@@ -20,6 +23,14 @@ void onError(void* arg, xmlErrorPtr error) {
     }
 }
 
+int readChunk(void* context, char* buffer, int len) {
+    auto* source = static_cast<XmlPull::Source*>(context);
+    const std::size_t n = std::min(static_cast<std::size_t>(len), source->size - source->pos);
+    std::memcpy(buffer, source->data + source->pos, n);
+    source->pos += n;
+    return static_cast<int>(n);
+}
+
 std::string take(xmlChar* value) {
     std::string s = value ? reinterpret_cast<const char*>(value) : "";
     xmlFree(value);
@@ -32,8 +43,11 @@ XmlPull::XmlPull(const std::string& bytes, std::string partName) : part_(std::mo
     // A document type declaration is refused before the parser sees it.
     if (bytes.find("<!DOCTYPE") != std::string::npos) fail("document type declarations are not allowed");
     if (bytes.size() > static_cast<std::size_t>(INT32_MAX)) fail("too large");
-    reader_ = xmlReaderForMemory(bytes.data(), static_cast<int>(bytes.size()), part_.c_str(), nullptr,
-                                 XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
+    // Fed in chunks: over a memory buffer the parser keeps moving the unread rest
+    // of a large part to the front, which costs more than the parsing itself.
+    source_ = std::make_unique<Source>(Source{bytes.data(), bytes.size(), 0});
+    reader_ = xmlReaderForIO(readChunk, nullptr, source_.get(), part_.c_str(), nullptr,
+                             XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
     if (!reader_) fail("cannot be parsed");
     xmlTextReaderSetStructuredErrorHandler(reader_, onError, &error_);
 }

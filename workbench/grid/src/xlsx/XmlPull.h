@@ -3,6 +3,7 @@
 // large worksheet is never held as a tree. Documents with a DTD are refused: the
 // parts of a workbook never have one, and refusing them shuts out entity bombs and
 // external entities. Network access is off.
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -42,8 +43,15 @@ public:
 
     [[noreturn]] void fail(const std::string& why) const;
 
+    struct Source {
+        const char* data;
+        std::size_t size;
+        std::size_t pos;
+    };
+
 private:
     bool read();
+    std::unique_ptr<Source> source_;
     _xmlTextReader* reader_ = nullptr;
     std::string part_;
     std::string error_;
