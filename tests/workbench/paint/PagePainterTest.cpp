@@ -253,6 +253,17 @@ TEST_F(PagePainterTest, FillsBordersAndMergedBlocks) {
     EXPECT_EQ(image.pixelColor(75, 140), QColor(255, 0, 0));    // B4
     EXPECT_EQ(image.pixelColor(25, 140), QColor(Qt::white));    // A4
     EXPECT_EQ(image.pixelColor(75, 170), QColor(Qt::white));    // below the sheet
+
+    // With the block's first row hidden, the block still shows in its second row.
+    s.rowHeightsPt[1] = 0;
+    image.fill(Qt::white);
+    {
+        QPainter p(&image);
+        painter.paintPage(p, 1, QRectF(0, 0, 400, 400));
+    }
+    EXPECT_EQ(image.pixelColor(75, 20), pink);
+    EXPECT_EQ(image.pixelColor(75, 60), QColor(Qt::white));
+    EXPECT_EQ(image.pixelColor(75, 100), QColor(255, 0, 0));    // B4 moved up a row
 }
 
 }  // namespace

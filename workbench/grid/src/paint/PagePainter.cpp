@@ -134,11 +134,14 @@ void PagePainter::paintPage(QPainter& painter, int page, const QRectF& pageRect)
     std::set<std::pair<int, int>> covered;
     for (const auto& m : sheet_.merges) {
         if (m.lastRow < firstRow || m.firstRow > lastRow || m.firstCol > maxCol) continue;
-        const int r0 = std::max(m.firstRow, firstRow), r1 = std::min(m.lastRow, lastRow);
+        int r0 = std::max(m.firstRow, firstRow);
+        const int r1 = std::min(m.lastRow, lastRow);
         const int c1 = std::min(m.lastCol, maxCol);
         for (int r = r0; r <= r1; ++r)
             for (int c = m.firstCol; c <= c1; ++c) covered.insert({r, c});
-        blockAt[{r0, m.firstCol}] = &m;
+        // The block is drawn from its first row that has height on this page.
+        while (r0 <= r1 && l.rowH[static_cast<std::size_t>(r0)] <= 0) ++r0;
+        if (r0 <= r1) blockAt[{r0, m.firstCol}] = &m;
     }
 
     struct Item {

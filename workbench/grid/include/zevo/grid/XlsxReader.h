@@ -25,7 +25,7 @@ inline constexpr int kErrInvalidFormat = 321;    // not a readable workbook
 // Limits that keep a hostile file from exhausting memory.
 inline constexpr std::size_t kMaxPartBytes = 64u << 20;    // one uncompressed part
 inline constexpr std::size_t kMaxSmallPartBytes = 16u << 20;  // workbook, styles, rels
-inline constexpr std::size_t kMaxCells = 4'000'000;        // cells of the whole workbook
+inline constexpr std::size_t kMaxCells = 2'000'000;        // cells of the whole workbook
 inline constexpr int kMaxRows = 1'048'576;
 inline constexpr int kMaxCols = 16'384;
 }  // namespace xlsx
