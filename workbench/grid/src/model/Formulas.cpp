@@ -105,7 +105,7 @@ void SpreadModel::Impl::attachFormula(Cell& c, formula::Expression expr, int she
     c.formula->row = row;
     resolveAreas(*c.formula);
     formulas.insert(&c);
-    readersStale = true;
+    if (!readersStale) indexReader(c.formula.get());
 }
 
 void SpreadModel::Impl::detachFormula(Cell& c) {
@@ -149,36 +149,40 @@ void SpreadModel::Impl::setCellFormula(int sheet, int col, int row, const std::s
     markReaders(sheet, col, row, col, row);
 }
 
-void SpreadModel::Impl::rebuildReaders() {
-    readers.assign(sheets.size(), {});
-    for (Cell* c : formulas) {
-        FormulaState* f = c->formula.get();
-        int last = -1;
-        for (const auto& a : f->areas) {
-            if (a.sheet == last || a.sheet < 0 || a.sheet >= static_cast<int>(sheets.size())) continue;
-            auto& list = readers[a.sheet];
+void SpreadModel::Impl::indexReader(FormulaState* f) {
+    for (const auto& a : f->areas) {
+        if (a.sheet < 0 || a.sheet >= static_cast<int>(readers.size())) continue;
+        SheetReaders& sr = readers[a.sheet];
+        if (sr.all.empty() || sr.all.back() != f) sr.all.push_back(f);
+        if (a.c2 - a.c1 >= kNarrowCols) {
+            if (sr.wide.empty() || sr.wide.back() != f) sr.wide.push_back(f);
+            continue;
+        }
+        for (int c = a.c1; c <= a.c2; ++c) {
+            auto& list = sr.byCol[c];
             if (list.empty() || list.back() != f) list.push_back(f);
-            last = a.sheet;
         }
     }
+}
+
+void SpreadModel::Impl::rebuildReaders() {
+    readers.assign(sheets.size(), {});
+    for (Cell* c : formulas) indexReader(c->formula.get());
     readersStale = false;
 }
 
 std::vector<std::pair<FormulaState*, formula::Value>> SpreadModel::Impl::markReaders(
     int sheet, int c1, int r1, int c2, int r2, bool all) {
     std::vector<std::pair<FormulaState*, formula::Value>> marked;
-    std::unordered_set<FormulaState*> seen;
     if (formulas.empty()) return marked;
     if (readersStale) rebuildReaders();
+    std::unordered_set<FormulaState*> seen;
     struct Spot {
         int sheet, c1, r1, c2, r2;
     };
     std::vector<Spot> work{{sheet, c1, r1, c2, r2}};
-    while (!work.empty()) {
-        Spot p = work.back();
-        work.pop_back();
-        if (p.sheet < 0 || p.sheet >= static_cast<int>(readers.size())) continue;
-        for (FormulaState* f : readers[p.sheet]) {
+    auto visit = [&](const Spot& p, const std::vector<FormulaState*>& candidates) {
+        for (FormulaState* f : candidates) {
             // A formula marked before had its readers marked with it.
             if (all ? seen.count(f) != 0 : f->dirty) continue;
             bool hit = false;
@@ -193,6 +197,21 @@ std::vector<std::pair<FormulaState*, formula::Value>> SpreadModel::Impl::markRea
             f->dirty = true;
             work.push_back({f->sheet, f->col, f->row, f->col, f->row});
         }
+    };
+    while (!work.empty()) {
+        Spot p = work.back();
+        work.pop_back();
+        if (p.sheet < 0 || p.sheet >= static_cast<int>(readers.size())) continue;
+        const SheetReaders& sr = readers[p.sheet];
+        if (p.c2 - p.c1 >= kNarrowCols) {
+            visit(p, sr.all);
+            continue;
+        }
+        for (int c = p.c1; c <= p.c2; ++c) {
+            auto it = sr.byCol.find(c);
+            if (it != sr.byCol.end()) visit(p, it->second);
+        }
+        visit(p, sr.wide);
     }
     return marked;
 }

@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -128,8 +129,15 @@ struct SpreadModel::Impl {
     bool loadEvents = false;
     std::vector<SpreadListener*> listeners;
     std::unordered_set<Cell*> formulas;
-    // Formulas by the sheets they read; rebuilt when stale.
-    std::vector<std::vector<FormulaState*>> readers;
+    // Formulas by the sheets and columns they read; rebuilt when stale, added to
+    // when a formula is attached.
+    struct SheetReaders {
+        std::vector<FormulaState*> all;
+        std::unordered_map<int, std::vector<FormulaState*>> byCol;
+        std::vector<FormulaState*> wide;   // areas wider than kNarrowCols columns
+    };
+    static constexpr int kNarrowCols = 64;
+    std::vector<SheetReaders> readers;
     bool readersStale = true;
     long long evaluations = 0;
     FormatPtr defaultFormat = std::make_shared<const CellFormat>();
@@ -170,6 +178,7 @@ struct SpreadModel::Impl {
                                                                       int c2, int r2,
                                                                       bool all = false);
     void rebuildReaders();
+    void indexReader(FormulaState* f);
     // Rows moved on `sheet`: formula positions and references follow.
     void shiftFormulas(int sheet, int atRow, int delta);
     void clearFormulas();
