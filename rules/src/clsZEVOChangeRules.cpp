@@ -18,7 +18,13 @@ constexpr int kLastHeaderRow = 37;
 std::string departmentValue(const std::string& text) {
     const std::size_t pos = text.find(" - ");
     if (pos != std::string::npos) return text.substr(pos + 3);
-    return text.size() > 2 ? text.substr(2) : std::string{};
+    // Skip two characters, not two bytes: the texts are UTF-8.
+    std::size_t i = 0;
+    for (int skipped = 0; i < text.size() && skipped < 2; ++skipped) {
+        ++i;
+        while (i < text.size() && (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80) ++i;
+    }
+    return text.substr(i);
 }
 
 bool isOneOf(const std::string& s, std::initializer_list<const char*> list) {
