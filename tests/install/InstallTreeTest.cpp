@@ -5,6 +5,7 @@
 #include "StagedTree.h"
 
 #include "zevo/Xml.h"
+#include "zevo/grid/SpreadModel.h"
 #include "zevo/grid/XlsxReader.h"
 
 #include <gtest/gtest.h>
@@ -408,4 +409,46 @@ TEST_F(InstallTree, PicturesTheWindowsLoadArePresent) {
         else
             EXPECT_TRUE(head[0] == 'B' && head[1] == 'M') << p;
     }
+}
+
+// The validation table is evaluated by the grid's own formula engine: every check
+// yields 0 or 1, a blank form fails the blocking checks, a filled header passes.
+TEST_F(InstallTree, ValidationTableEvaluatesOnTheGrid) {
+    zevo::grid::SpreadModel grid;
+    grid.loadWorkbook(path(attr(menuEntry("100_7").firstChildElement("Validity"), "InterfaceTemplate")));
+    const int header = grid.sheetCount();
+    auto checks = [&] {
+        std::map<int, std::string> out;
+        grid.setSheet(header);
+        for (int r = 12; r <= 60; ++r) {
+            grid.setCol(2);
+            grid.setRow(r);
+            if (!grid.formula().empty()) out[r] = grid.textAt(2, r);
+        }
+        return out;
+    };
+    auto blank = checks();
+    ASSERT_GE(blank.size(), 3u);
+    for (const auto& [row, value] : blank) EXPECT_TRUE(value == "0" || value == "1") << "B" << row << " = " << value;
+    EXPECT_EQ(blank.at(12), "0");   // the organisation's tax code is required
+
+    grid.setSheet(1);
+    grid.setTextAt(11, 9, "0101234567");       // K9
+    grid.setTextAt(11, 7, "Công ty TNHH Ánh Dương");
+    grid.setTextAt(12, 13, "HNI - Cục Thuế thành phố Hà Nội");   // L13
+    grid.setTextAt(12, 15, "Chi cục Thuế quận Ba Đình");         // L15
+    grid.setTextAt(12, 19, "07/12/2026");      // L19
+    for (const auto& [row, value] : checks()) EXPECT_EQ(value, "1") << "B" << row;
+
+    // Kinds that follow from the workbook before template loading applies markers.
+    grid.setSheet(1);
+    auto kindAt = [&](int col, int row) {
+        grid.setCol(col);
+        grid.setRow(row);
+        return grid.cellType();
+    };
+    EXPECT_EQ(kindAt(12, 17), zevo::grid::CellType::Number);   // L17, the declaration number
+    EXPECT_EQ(kindAt(17, 19), zevo::grid::CellType::Number);   // Q19, the count
+    EXPECT_EQ(kindAt(11, 38), zevo::grid::CellType::Edit);     // K38, the name
+    EXPECT_EQ(kindAt(14, 38), zevo::grid::CellType::Edit);     // N38, a date typed as text
 }
