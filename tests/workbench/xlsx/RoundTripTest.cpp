@@ -73,6 +73,7 @@ WorkbookData everything() {
 
     SheetData s1;
     s1.name = "01_DK";
+    s1.protectedSheet = true;
     s1.marginLeft = 0.125;
     s1.marginRight = 0.3;
     s1.marginTop = 0.75;
@@ -145,6 +146,7 @@ void expectSameSheet(const WorkbookData& wantBook, const SheetData& want, const 
     SCOPED_TRACE("sheet " + want.name);
     EXPECT_EQ(got.name, want.name);
     EXPECT_EQ(got.hidden, want.hidden);
+    EXPECT_EQ(got.protectedSheet, want.protectedSheet);
     EXPECT_EQ(got.landscape, want.landscape);
     EXPECT_DOUBLE_EQ(got.marginLeft, want.marginLeft);
     EXPECT_DOUBLE_EQ(got.marginRight, want.marginRight);

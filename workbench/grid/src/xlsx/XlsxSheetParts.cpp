@@ -263,6 +263,8 @@ SheetData parseWorksheet(const std::string& xml, const std::string& partName, Sh
             margin("right", sheet.marginRight);
             margin("top", sheet.marginTop);
             margin("bottom", sheet.marginBottom);
+        } else if (n == "sheetProtection") {
+            sheet.protectedSheet = isTrue(x.attr("sheet"));
         } else if (n == "pageSetup") {
             sheet.landscape = x.attrOr("orientation") == "landscape";
         } else if (n == "rowBreaks") {

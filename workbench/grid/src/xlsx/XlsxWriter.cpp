@@ -114,17 +114,17 @@ void writeSheet(lxw_worksheet* ws, const SheetData& s, FormatCache& formats) {
     std::map<int, std::pair<std::optional<double>, int>> columns;
     for (const auto& [c, px] : s.colWidthsPx) columns[c].first = px;
     for (const auto& [c, style] : s.colStyles) columns[c].second = style;
-    for (const auto& [c, spec] : columns) {
+    for (const auto& [c, column] : columns) {
         if (c < 1 || c > kMaxCols) continue;
         lxw_row_col_options options{};
         const auto col = static_cast<lxw_col_t>(c - 1);
-        lxw_format* format = spec.second != 0 ? formats.get(spec.second) : nullptr;
+        lxw_format* format = column.second != 0 ? formats.get(column.second) : nullptr;
         lxw_error e;
-        if (spec.first && *spec.first <= 0) {
+        if (column.first && *column.first <= 0) {
             options.hidden = 1;
             e = worksheet_set_column_opt(ws, col, col, LXW_DEF_COL_WIDTH, format, &options);
-        } else if (spec.first) {
-            e = worksheet_set_column_pixels_opt(ws, col, col, static_cast<uint32_t>(std::lround(*spec.first)), format, &options);
+        } else if (column.first) {
+            e = worksheet_set_column_pixels_opt(ws, col, col, static_cast<uint32_t>(std::lround(*column.first)), format, &options);
         } else {
             e = worksheet_set_column_opt(ws, col, col, LXW_DEF_COL_WIDTH, format, &options);
         }
@@ -168,6 +168,7 @@ void writeSheet(lxw_worksheet* ws, const SheetData& s, FormatCache& formats) {
         breaks.push_back(0);
         check(worksheet_set_h_pagebreaks(ws, breaks.data()), "the page breaks of sheet " + s.name);
     }
+    if (s.protectedSheet) worksheet_protect(ws, nullptr, nullptr);
     if (s.landscape) worksheet_set_landscape(ws);
     else worksheet_set_portrait(ws);
     worksheet_set_margins(ws, s.marginLeft, s.marginRight, s.marginTop, s.marginBottom);

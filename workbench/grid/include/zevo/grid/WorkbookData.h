@@ -78,6 +78,7 @@ struct MergeData {
 struct SheetData {
     std::string name;
     bool hidden = false;
+    bool protectedSheet = false;   // sheet protection on: locked cells refuse edits
     bool landscape = false;
     // Page margins in inches (left, right, top, bottom).
     double marginLeft = 0.7, marginRight = 0.7, marginTop = 0.75, marginBottom = 0.75;
