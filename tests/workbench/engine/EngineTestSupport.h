@@ -1,0 +1,83 @@
+#pragma once
+// A private folder per test, a clean session, the error log and the message service
+// redirected, and small builders for workbooks and documents.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+
+#include "zevo/ErrorLog.h"
+#include "zevo/ScriptedMessagePresenter.h"
+#include "zevo/Xml.h"
+#include "zevo/clsMessageBox.h"
+#include "zevo/clsVariables.h"
+#include "zevo/grid/ColumnLetters.h"
+#include "zevo/grid/WorkbookData.h"
+
+namespace zevo::engine::test {
+
+namespace fs = std::filesystem;
+
+inline int col(const char* letters) { return grid::columnNumber(letters); }
+
+inline std::string readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+inline void writeFile(const fs::path& path, const std::string& text) {
+    fs::create_directories(path.parent_path());
+    std::ofstream out(path, std::ios::binary);
+    out << text;
+}
+
+// The DTD every declaration and ini document carries.
+inline const char* kDocumentHead =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+    "<!DOCTYPE Sections [<!ATTLIST Cell CellID ID #IMPLIED>]>\n";
+
+class EngineTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        clsVariables::resetSession();
+        dir_ = fs::temp_directory_path() /
+               ("zevo-engine-" + std::to_string(::getpid()) + "-" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir_);
+        fs::create_directories(dir_ / "log");
+        setErrorLogFolderOverride((dir_ / "log").string());
+        presenter_ = std::make_shared<ScriptedMessagePresenter>();
+        clsMessageBox::setPresenter(presenter_);
+    }
+
+    void TearDown() override {
+        clsMessageBox::setPresenter(nullptr);
+        setErrorLogFolderOverride("");
+        setProgramFolderOverride("");
+        clsVariables::resetSession();
+        fs::remove_all(dir_);
+    }
+
+    // What the error log holds ("" when nothing was logged).
+    std::string errorLog() const { return readFile(dir_ / "log" / "LogFile.txt"); }
+
+    // The message list of the session from <Message><Item ID Msg/>...</Message>.
+    void useMessages(const std::string& itemsXml) {
+        messages_ = xml::Document::fromString("<Message>" + itemsXml + "</Message>");
+        clsVariables().NodeMessage(messages_->documentElement().childElements());
+    }
+
+    fs::path dir_;
+    std::shared_ptr<ScriptedMessagePresenter> presenter_;
+    xml::DocumentPtr messages_;
+};
+
+}  // namespace zevo::engine::test

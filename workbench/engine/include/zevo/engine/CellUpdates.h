@@ -1,0 +1,17 @@
+#pragma once
+// Writing what a cell holds into the sheet document of the current sheet.
+#include <string>
+
+#include "zevo/engine/DeclarationSession.h"
+#include "zevo/grid/Spread.h"
+
+namespace zevo::engine {
+
+// Finds the `Cell` of the span anchor of (col, row) in Data(current sheet - 1) and
+// sets its "Value" when it differs (exact comparison); `changed` tells whether it
+// did. Cells without a `Cell` (labels, formulas not bound to data) are not stored.
+// Errors are logged ("mainForm", "UpdateCell").
+void UpdateCell(DeclarationSession& session, grid::Spread& grid, int col, int row,
+                const std::string& value, bool& changed);
+
+}  // namespace zevo::engine

@@ -1,0 +1,168 @@
+#include "zevo/engine/DynamicRows.h"
+
+#include <exception>
+#include <vector>
+
+#include "EngineText.h"
+#include "zevo/ErrorLog.h"
+#include "zevo/RuntimeError.h"
+#include "zevo/clsMessageBox.h"
+#include "zevo/clsVariables.h"
+#include "zevo/documents/Attributes.h"
+#include "zevo/grid/CellAddress.h"
+#include "zevo/grid/RowShifting.h"
+
+namespace zevo::engine {
+
+using documents::GetAttributeValue;
+using documents::SetAttributeValue;
+
+namespace {
+
+constexpr int kObjectNotSet = 91;
+
+// The `Cell` of the span anchor of (col, row) in the sheet's document; throws when
+// the cell holds no data (a label).
+xml::Node findCell(grid::Spread& grid, int sheet, int col, int row) {
+    grid::GetCellSpan(grid, col, row);
+    const xml::DocumentPtr doc = clsVariables().Data(sheet - 1);
+    if (!doc) throw RuntimeError(kObjectNotSet, "The sheet has no document");
+    const std::string id = grid::MakeCellID(grid, col, row);
+    xml::Node cell = doc->elementById(id);
+    if (cell.isNull()) throw RuntimeError(kObjectNotSet, "No data cell at " + id);
+    return cell;
+}
+
+std::string stripChars(const std::string& s, const std::string& chars) {
+    std::string out;
+    for (char c : s)
+        if (chars.find(c) == std::string::npos) out.push_back(c);
+    return out;
+}
+
+}  // namespace
+
+void InsertNode(DeclarationSession& session, grid::Spread& grid, int col, int row) {
+    try {
+        const int sheet = session.currentSheet;
+        const xml::Node cell = findCell(grid, sheet, col, row);
+        xml::Node group = cell.parent();
+        const xml::Node section = group.parent();
+        int reportRows = 0, first = 0, last = 0;
+        const int rows = grid::GetRowGroupSize(grid, group, reportRows, first, last);
+        if (GetAttributeValue(section, "Dynamic") != "1") return;
+        const int maxRows = static_cast<int>(text::leadingValue(GetAttributeValue(section, "MaxRows")));
+        if (maxRows == static_cast<int>(section.childElements("Cells").size())) return;
+
+        const xml::DocumentPtr doc = clsVariables().Data(sheet - 1);
+        grid.setSheet(sheet);
+        grid::InsertRow(grid, last + 1, rows, false);
+        grid::IncreaseRowInDOM(grid, doc, last + 1, rows, reportRows);
+
+        xml::Node copy = group.cloneDeep();
+        for (const xml::Node& member : copy.childElements("Cell")) {
+            int c = 0, r = 0;
+            grid::ParserCellID(grid, GetAttributeValue(member, "CellID"), c, r);
+            SetAttributeValue(member, "CellID", grid::MakeCellID(grid, c, r + rows));
+            SetAttributeValue(member, "FirstCell", "1");
+            grid.setSheet(sheet);
+            grid.setPosition(c, r);
+            SetAttributeValue(member, "Value",
+                              grid.cellType() == grid::CellType::Number ? "0" : "");
+            int c2 = 0, r2 = 0;
+            grid::ParserCellID(grid, GetAttributeValue(member, "CellID2"), c2, r2);
+            if (c2 > 0) SetAttributeValue(member, "CellID2", grid::MakeCellID(grid, c2, r2 + reportRows));
+        }
+        group.insertAfter(copy);
+        clsVariables().AdjustData(sheet - 1, true);
+    } catch (const std::exception& e) {
+        WriteErrorLog("mainForm", "InsertNode", e);
+    }
+}
+
+void DeleteNode(DeclarationSession& session, grid::Spread& grid, int sheet, int col, int row,
+                bool ask) {
+    try {
+        grid.setSheet(sheet);
+        const xml::Node cell = findCell(grid, sheet, col, row);
+        xml::Node group = cell.parent();
+        const xml::Node section = group.parent();
+        int reportRows = 0, first = 0, last = 0;
+        const int rows = grid::GetRowGroupSize(grid, group, reportRows, first, last);
+        if (GetAttributeValue(section, "Dynamic") != "1") return;
+
+        if (ask && rows > 1 && !IsRowGroupEmpty(grid, group)) {
+            // Only an explicit Yes deletes data; a dismissed question keeps it.
+            const int answer = clsMessageBox().DisplayMessage(kMsgDeleteRowGroup, msYesNo,
+                                                              miQuestion, "Message", mrYes);
+            if (answer != mrYes) return;
+        }
+        if (section.childElements("Cells").size() >= 2) {
+            if (GetAttributeValue(group.firstChildElement("Cell"), "FirstCell") == "0") {
+                const xml::Node next = group.nextSiblingElement("Cells");
+                if (!next.isNull()) SetAttributeValue(next.firstChildElement("Cell"), "FirstCell", "0");
+            }
+            const int oldCol = grid.activeCol(), oldRow = grid.activeRow();
+            grid::DeleteRow(grid, sheet, first, rows);
+            group.remove();
+            grid::DecreaseRowInDOM(grid, sheet, first + 1, rows, reportRows);
+            // The cursor goes to the nearest open cell at or above where it was.
+            grid.setSheet(sheet);
+            int r = oldRow;
+            for (; r > 1; --r) {
+                grid.setPosition(oldCol, r);
+                if (!grid.locked()) break;
+            }
+            grid.setActiveCell(oldCol, r < 1 ? 1 : r);
+        } else {
+            ClearRowGroup(session, grid, group);
+        }
+        clsVariables().AdjustData(session.currentSheet - 1, true);
+    } catch (const std::exception& e) {
+        WriteErrorLog("mainForm", "DeleteNode", e);
+    }
+}
+
+void ClearRowGroup(DeclarationSession& session, grid::Spread& grid, const xml::Node& rowGroup) {
+    for (const xml::Node& member : rowGroup.childElements("Cell")) {
+        int c = 0, r = 0;
+        grid::ParserCellID(grid, GetAttributeValue(member, "CellID"), c, r);
+        if (c < 1 || r < 1) continue;
+        grid.setSheet(session.currentSheet);
+        grid.setPosition(c, r);
+        const std::string empty = grid.cellType() == grid::CellType::Number ? "0" : "";
+        grid.setText(empty);
+        SetAttributeValue(member, "Value", empty);
+        if (!grid.note().empty()) {
+            grid.setNote("");
+            grid.setBackColor(grid::kWhiteColour);
+        }
+    }
+}
+
+bool IsRowGroupEmpty(grid::Spread& grid, const xml::Node& rowGroup) {
+    for (const xml::Node& member : rowGroup.childElements("Cell")) {
+        int c = 0, r = 0;
+        grid::ParserCellID(grid, GetAttributeValue(member, "CellID"), c, r);
+        const std::string value = GetAttributeValue(member, "Value");
+        grid::CellType type = grid::CellType::Edit;
+        if (c > 0 && r > 0) {
+            grid.setPosition(c, r);
+            type = grid.cellType();
+        }
+        switch (type) {
+            case grid::CellType::Masked:
+                if (!text::trim(stripChars(value, "/\\.")).empty()) return false;
+                break;
+            case grid::CellType::Number:
+            case grid::CellType::Percent:
+                if (!text::trim(stripChars(value, "0.")).empty()) return false;
+                break;
+            default:
+                if (!value.empty()) return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace zevo::engine

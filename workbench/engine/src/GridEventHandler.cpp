@@ -1,0 +1,167 @@
+#include "zevo/engine/GridEventHandler.h"
+
+#include <cstdint>
+#include <exception>
+
+#include "zevo/ErrorLog.h"
+#include "zevo/clsVariables.h"
+#include "zevo/engine/CellUpdates.h"
+#include "zevo/engine/DynamicRows.h"
+#include "zevo/grid/CellAddress.h"
+
+namespace zevo::engine {
+
+namespace {
+
+// Puts back the grid's addressed cell and event switch when a handler ends, so that
+// a handler raised in the middle of a load does not move the loader's cell.
+class GridStateGuard {
+public:
+    explicit GridStateGuard(grid::Spread& grid)
+        : grid_(grid), sheet_(grid.sheet()), col_(grid.col()), row_(grid.row()),
+          events_(grid.eventsEnabled()) {}
+    ~GridStateGuard() {
+        try {
+            grid_.setEventsEnabled(events_);
+            grid_.setSheet(sheet_);
+            grid_.setPosition(col_, row_);
+        } catch (...) {
+        }
+    }
+
+private:
+    grid::Spread& grid_;
+    int sheet_, col_, row_;
+    bool events_;
+};
+
+std::string cellValue(const grid::Spread& grid) {
+    const grid::CellType type = grid.cellType();
+    return type == grid::CellType::Number || type == grid::CellType::Percent ? grid.value()
+                                                                              : grid.text();
+}
+
+}  // namespace
+
+GridEventHandler::GridEventHandler(DeclarationSession& session, grid::Spread& grid,
+                                   rules::RuleObject* rule)
+    : session_(session), grid_(grid), rule_(rule) {
+    grid_.addListener(this);
+}
+
+GridEventHandler::~GridEventHandler() { grid_.removeListener(this); }
+
+void GridEventHandler::Change(int col, int row) {
+    try {
+        if (!session_.startUp) {
+            handleChange(col, row);
+        } else if (session_.loading) {
+            storeComputedValue(col, row);
+        }
+    } catch (const std::exception& e) {
+        WriteErrorLog("mainForm", "fpSpread1_Change", e);
+    }
+}
+
+void GridEventHandler::handleChange(int col, int row) {
+    GridStateGuard guard(grid_);
+    grid_.setEventsEnabled(false);
+    grid_.setSheet(session_.currentSheet);
+    grid::GetCellSpan(grid_, col, row);
+    grid_.setPosition(col, row);
+    const std::string key =
+        ColourRestoreRecord::key(session_.currentSheet, grid::MakeCellID(grid_, col, row));
+    if (auto colour = session_.colourRestore.find(key)) {
+        grid_.setNote("");
+        grid_.setBackColor(*colour);
+        session_.colourRestore.remove(key);
+    }
+    if (grid_.cellType() == grid::CellType::CheckBox) return;
+    bool changed = false;
+    UpdateCell(session_, grid_, col, row, cellValue(grid_), changed);
+    if (changed) clsVariables().AdjustData(session_.currentSheet - 1, true);
+}
+
+// While a data file is loaded, formula cells the template computes from the
+// loaded values are stored as well.
+void GridEventHandler::storeComputedValue(int col, int row) {
+    GridStateGuard guard(grid_);
+    const int sheet = grid_.sheet();
+    grid_.setPosition(col, row);
+    if (!grid_.locked() || sheet == grid_.sheetCount()) return;
+    const xml::DocumentPtr doc = clsVariables().Data(session_.currentSheet - 1);
+    if (!doc || doc->elementById(grid::MakeCellID(grid_, col, row)).isNull()) return;
+    grid_.setEventsEnabled(false);
+    if (!grid_.formula().empty()) grid_.recalcCell();
+    if (grid_.cellType() == grid::CellType::CheckBox) return;
+    bool changed = false;
+    UpdateCell(session_, grid_, col, row, cellValue(grid_), changed);
+}
+
+void GridEventHandler::ButtonClicked(int col, int row, int buttonDown) {
+    try {
+        if (session_.startUp) return;
+        GridStateGuard guard(grid_);
+        grid_.setSheet(session_.currentSheet);
+        grid::GetCellSpan(grid_, col, row);
+        grid_.setPosition(col, row);
+        if (grid_.cellType() != grid::CellType::CheckBox) return;
+        bool changed = false;
+        UpdateCell(session_, grid_, col, row, buttonDown == 1 ? "x" : "", changed);
+    } catch (const std::exception& e) {
+        WriteErrorLog("mainForm", "fpSpread1_ButtonClicked", e);
+    }
+}
+
+void GridEventHandler::KeyUp(int keyCode, int shift) {
+    namespace keys = grid::keys;
+    if (keyCode != keys::kEscape && keyCode != keys::kF5 && keyCode != keys::kF6 &&
+        keyCode != keys::kDelete)
+        return;
+    const bool events = grid_.eventsEnabled();
+    try {
+        grid_.setSheet(session_.currentSheet);
+        const int activeCol = grid_.activeCol(), activeRow = grid_.activeRow();
+        Change(activeCol, activeRow);
+        grid_.setEventsEnabled(false);
+        std::int16_t key = static_cast<std::int16_t>(keyCode);
+        std::int16_t shiftState = static_cast<std::int16_t>(shift);
+        if (keyCode == keys::kF5) {
+            if (rule_ && rule_->InsertEnable(key, shiftState)) {
+                grid_.setSheet(session_.currentSheet);
+                InsertNode(session_, grid_, activeCol, activeRow);
+            }
+        } else if (keyCode == keys::kF6) {
+            if (rule_ && rule_->DeleteEnable(key, shiftState)) {
+                grid_.setSheet(session_.currentSheet);
+                DeleteNode(session_, grid_, session_.currentSheet, activeCol, activeRow, true);
+            }
+        } else if (keyCode == keys::kDelete) {
+            if (rule_ && rule_->DeleteEnable(key, shiftState)) {
+                grid_.setSheet(session_.currentSheet);
+                grid_.setPosition(activeCol, activeRow);
+                if (grid_.cellType() == grid::CellType::ComboBox) {
+                    grid_.setText("");
+                    bool changed = false;
+                    UpdateCell(session_, grid_, activeCol, activeRow, "", changed);
+                    rule_->CellChange(activeCol, activeRow);
+                    clsVariables().AdjustData(session_.currentSheet - 1, true);
+                }
+            }
+        }
+    } catch (const std::exception& e) {
+        WriteErrorLog("mainForm", "fpSpread1_KeyUp", e);
+    }
+    grid_.setEventsEnabled(events);
+}
+
+void GridEventHandler::SheetChanged(int oldSheet, int newSheet) {
+    try {
+        grid_.setSheet(newSheet);
+        session_.currentSheet = newSheet;
+    } catch (const std::exception& e) {
+        WriteErrorLog("mainForm", "fpSpread1_SheetChanged", e);
+    }
+}
+
+}  // namespace zevo::engine

@@ -1,0 +1,269 @@
+#include "zevo/engine/SetupData.h"
+
+#include <chrono>
+#include <ctime>
+#include <exception>
+#include <filesystem>
+#include <vector>
+
+#include "EngineText.h"
+#include "zevo/ErrorLog.h"
+#include "zevo/RuntimeError.h"
+#include "zevo/clsMessageBox.h"
+#include "zevo/clsVariables.h"
+#include "zevo/documents/Attributes.h"
+#include "zevo/documents/DataFiles.h"
+#include "zevo/documents/MessageLookup.h"
+#include "zevo/grid/CellAddress.h"
+#include "zevo/grid/RowShifting.h"
+
+namespace zevo::engine {
+
+using documents::GetAttributeValue;
+using documents::SetAttributeValue;
+
+namespace {
+
+constexpr const char* kMsgOutOfBounds = "0077";
+constexpr const char* kMsgTooLong = "0078";
+constexpr const char* kMsgNotInList = "0079";
+constexpr const char* kMsgInvalid = "0080";
+
+// Shows a parser's reason as it stands, with an OK button.
+void showReason(const std::string& reason) {
+    try {
+        MessageRequest request;
+        request.text = reason;
+        request.style = msOKOnly;
+        request.icon = miCriticalError;
+        if (auto presenter = clsMessageBox::presenter()) presenter->present(request);
+    } catch (...) {
+        // A dialog that cannot be shown must not stop the load.
+    }
+}
+
+// Keeps a copy of a data file that could not be read, so that a later save of the
+// sheet cannot be the end of what the user had.
+std::string keepCopy(const std::string& path) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    fs::path source(path);
+    fs::path folder = source.parent_path() / "Backup";
+    fs::create_directories(folder, ec);
+    std::time_t now = std::time(nullptr);
+    std::tm tm{};
+    localtime_r(&now, &tm);
+    char stamp[32];
+    std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &tm);
+    fs::path target = folder / (source.stem().string() + "_damaged_" + stamp + ".xml");
+    for (int n = 2; fs::exists(target, ec); ++n)
+        target = folder / (source.stem().string() + "_damaged_" + stamp + "_" + std::to_string(n) + ".xml");
+    fs::copy_file(source, target, ec);
+    if (ec) {
+        WriteErrorLog("mdlFunctions", "SetupData", err::kPermissionDenied,
+                      "Cannot keep a copy of " + path + ": " + ec.message());
+        return {};
+    }
+    return target.string();
+}
+
+class SheetLoader {
+public:
+    SheetLoader(DeclarationSession& session, grid::Spread& grid, int sheet,
+                const xml::DocumentPtr& doc, bool fromBlank)
+        : session_(session), grid_(grid), sheet_(sheet), doc_(doc), fromBlank_(fromBlank) {}
+
+    void insertRowGroups(const std::vector<xml::Node>& cells) {
+        grid_.setLoadEventsEnabled(false);
+        for (const xml::Node& cell : cells) {
+            if (GetAttributeValue(cell, "FirstCell") != "1") continue;
+            int reportRows = 0, first = 0, last = 0;
+            const int rows = grid::GetRowGroupSize(grid_, cell.parent(), reportRows, first, last);
+            int col = 0, row = 0;
+            grid::ParserCellID(grid_, GetAttributeValue(cell, "CellID"), col, row);
+            grid::InsertRow(grid_, row, rows, true);
+        }
+    }
+
+    void writeValues(const std::vector<xml::Node>& cells) {
+        grid_.setLoadEventsEnabled(true);
+        bool cursorPlaced = false;
+        for (const xml::Node& cell : cells) {
+            const std::string id = GetAttributeValue(cell, "CellID");
+            int col = 0, row = 0;
+            grid::ParserCellID(grid_, id, col, row);
+            if (col < 1 || row < 1) continue;   // a Cell without a grid position holds nothing to show
+            grid_.setSheet(sheet_);
+            grid_.setPosition(col, row);
+            if (!cursorPlaced && !grid_.locked()) {
+                grid_.setActiveCell(col, row);
+                cursorPlaced = true;
+            }
+            writeValue(cell, id, col, row);
+        }
+    }
+
+private:
+    // Re-addresses the cell: a change handler may have moved the current cell.
+    void address(int col, int row) {
+        grid_.setSheet(sheet_);
+        grid_.setPosition(col, row);
+    }
+
+    void writeValue(const xml::Node& cell, const std::string& id, int col, int row) {
+        const std::string stored = GetAttributeValue(cell, "Value");
+        switch (grid_.cellType()) {
+            case grid::CellType::Edit:
+            case grid::CellType::Masked:
+            case grid::CellType::ComboBox: {
+                const char* message = grid_.cellType() == grid::CellType::Edit     ? kMsgTooLong
+                                      : grid_.cellType() == grid::CellType::Masked ? kMsgInvalid
+                                                                                   : kMsgNotInList;
+                if (fromBlank_ && stored != grid_.text()) {
+                    SetAttributeValue(cell, "Value", grid_.text());
+                    return;
+                }
+                grid_.setText(stored);
+                address(col, row);
+                const std::string kept = grid_.text();
+                if (kept != stored) {
+                    SetAttributeValue(cell, "Value", kept);
+                    flag(id, message);
+                }
+                return;
+            }
+            case grid::CellType::CheckBox:
+                if (stored == "x" || stored == "X") {
+                    grid_.setText("1");
+                    return;
+                }
+                grid_.setText("0");
+                address(col, row);
+                if (!stored.empty() && stored != "0") flag(id, kMsgInvalid);
+                SetAttributeValue(cell, "Value", "");
+                return;
+            case grid::CellType::Number: {
+                if (grid_.locked() && !grid_.formula().empty()) return;
+                if (fromBlank_ && stored != grid_.value()) {
+                    SetAttributeValue(cell, "Value", grid_.value());
+                    return;
+                }
+                if (!text::isNumeric(stored)) {
+                    flag(id, kMsgInvalid);
+                    SetAttributeValue(cell, "Value", "0");
+                }
+                const double v = text::leadingValue(GetAttributeValue(cell, "Value"));
+                if (v > grid_.numberMax() || v < grid_.numberMin()) {
+                    SetAttributeValue(cell, "Value", "0");
+                    flag(id, kMsgOutOfBounds);
+                }
+                address(col, row);
+                grid_.setValue(GetAttributeValue(cell, "Value"));
+                return;
+            }
+            default: {
+                if (fromBlank_ && stored != grid_.value()) {
+                    SetAttributeValue(cell, "Value", grid_.value());
+                    return;
+                }
+                grid_.setValue(stored);
+                address(col, row);
+                const std::string kept = grid_.value();
+                if (kept != stored) {
+                    SetAttributeValue(cell, "Value", kept);
+                    flag(id, kMsgInvalid);
+                }
+                return;
+            }
+        }
+    }
+
+    // Note and load-time colour on the current cell; its colour before the first
+    // flag of this run is recorded.
+    void flag(const std::string& id, const char* messageId) {
+        session_.colourRestore.add(ColourRestoreRecord::key(sheet_, id), grid_.backColor());
+        std::string note = GetAttributeValue(documents::GetMessageNode(messageId), "Msg");
+        if (std::string(messageId) == kMsgTooLong) {
+            note += std::to_string(grid_.maxEditLen());
+        } else if (std::string(messageId) == kMsgOutOfBounds) {
+            note += "[" + text::formatDouble(grid_.numberMin()) + ";" +
+                    text::formatDouble(grid_.numberMax()) + "]";
+        }
+        grid_.setNote(note);
+        grid_.setBackColor(grid::kLoadErrorColour);
+    }
+
+    DeclarationSession& session_;
+    grid::Spread& grid_;
+    int sheet_;
+    xml::DocumentPtr doc_;
+    bool fromBlank_;
+};
+
+}  // namespace
+
+void SetupData(DeclarationSession& session, grid::Spread& grid) {
+    try {
+        clsVariables vars;
+        const xml::Node menu = vars.NodeMenu();
+        const std::vector<xml::Node> entries = vars.NodeValidity().childElements("Sheet");
+        session.colourRestore.clear();
+        session.damagedFiles.clear();
+        if (entries.empty())
+            throw RuntimeError(err::kSubscriptOutOfRange, "The template version has no sheets");
+        vars.xmlDataReDim(static_cast<int>(entries.size()) - 1);
+        bool tryDataFiles = true;
+        for (int i = 0; i <= vars.xmlDataCount(); ++i) {
+            const int sheet = i + 1;
+            grid.setSheet(sheet);
+            session.currentSheet = sheet;
+            bool fromBlank = false;
+            xml::DocumentPtr doc = xml::Document::create();
+            vars.Data(i, doc);
+            const xml::Node entry = entries[i];
+            const std::string blankPath = documents::blankSheetDocumentPath(entry);
+            const std::string dataPath = documents::sheetDataFilePath(menu, entry);
+
+            xml::LoadResult result;
+            if (tryDataFiles) {
+                result = doc->loadFile(dataPath, xml::Trust::Installed);
+            } else {
+                result = doc->loadFile(blankPath, xml::Trust::Installed);
+                fromBlank = true;
+            }
+            if (!result.ok()) {
+                if (result.status == xml::LoadStatus::NotFound && !fromBlank) {
+                    // No data file for the first sheet: a new declaration, every
+                    // sheet comes from its blank document.
+                    if (i == 0) tryDataFiles = false;
+                    fromBlank = true;
+                    result = doc->loadFile(blankPath, xml::Trust::Installed);
+                    if (!result.ok()) showReason(result.reason);
+                } else if (!fromBlank) {
+                    showReason(result.reason);
+                    const std::string copy = keepCopy(dataPath);
+                    session.damagedFiles.push_back({sheet, dataPath, copy, result.reason});
+                    WriteErrorLog("mdlFunctions", "SetupData", err::kFileNotFound,
+                                  dataPath + ": " + result.reason);
+                    fromBlank = true;
+                    if (!doc->loadFile(blankPath, xml::Trust::Installed).ok())
+                        WriteErrorLog("mdlFunctions", "SetupData", err::kFileNotFound,
+                                      blankPath + ": " + doc->lastLoad().reason);
+                } else {
+                    showReason(result.reason);
+                }
+            } else if (tryDataFiles) {
+                SetAttributeValue(entry, "Active", "1");
+            }
+
+            const std::vector<xml::Node> cells = doc->elementsByTagName("Cell");
+            SheetLoader loader(session, grid, sheet, doc, fromBlank);
+            loader.insertRowGroups(cells);
+            loader.writeValues(cells);
+        }
+    } catch (const std::exception& e) {
+        WriteErrorLog("mdlFunctions", "SetupData", e);
+    }
+}
+
+}  // namespace zevo::engine
