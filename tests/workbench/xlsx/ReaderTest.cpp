@@ -137,7 +137,7 @@ TEST(XlsxReader, StylesThemeAndPaletteColoursWidthsAndHiddenParts) {
     EXPECT_EQ(at(s, 4, 1)->style, 0);   // negative index
     EXPECT_EQ(at(s, 5, 1)->style, 0);   // beyond the formats
     EXPECT_FALSE(book.styles[static_cast<std::size_t>(at(s, 6, 1)->style)].fill);   // gray125 is no fill
-    EXPECT_EQ(book.styles[static_cast<std::size_t>(at(s, 6, 1)->style)].numberFormat, "m/d/yy");
+    EXPECT_EQ(book.styles[static_cast<std::size_t>(at(s, 6, 1)->style)].numberFormat, "dd/mm/yyyy");   // short date, day first
 
     // 13.7109375 characters are 96 pixels, 2.7109375 are 19; hidden is 0; the
     // default width is not recorded unless marked custom.

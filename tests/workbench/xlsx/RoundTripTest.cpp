@@ -84,7 +84,7 @@ WorkbookData everything() {
     s1.rowBreaks = {3, 10};
     s1.frozenRows = 2;
     s1.frozenCols = 1;
-    s1.merges = {{1, 1, 4, 1}, {2, 5, 3, 7}};
+    s1.merges = {{1, 1, 4, 1}, {2, 5, 3, 7}, {7, 20, 8, 21}};   // the last one has no cells at all
     s1.cells.push_back(text(1, 1, "TỜ KHAI ĐĂNG KÝ THUẾ", 1));
     s1.cells.back().comment = "Ghi chú: Mã số thuế";
     s1.cells.push_back(number(5, 1, 1234567, 2));
@@ -115,8 +115,8 @@ WorkbookData everything() {
     s1.cells.push_back(text(2, 5, "merged anchor", 1));
     s1.cells.push_back(cell(3, 6, 1));   // a styled cell inside a merge keeps its style
     s1.cells.push_back(cell(6, 12, 3));   // styled empty cell
-    s1.maxCol = 6;
-    s1.maxRow = 12;
+    s1.maxCol = 8;
+    s1.maxRow = 21;
 
     SheetData s2;
     s2.name = "Sheet two";
