@@ -253,9 +253,12 @@ TEST_F(InstallTree, InputWorkbookCarriesTheLayoutTheRulesUse) {
         const CellData* c = findCell(s, col, row);
         return c ? wb.styles.at(static_cast<std::size_t>(c->style)).fill.value_or(0xFFFFFFFFu) : 0xFFFFFFFFu;
     };
-    EXPECT_EQ(fill(s1, 2, 9), zevo::grid::rgb(192, 192, 192));
-    EXPECT_EQ(fill(s1, 11, 38), zevo::grid::rgb(204, 255, 255));
-    EXPECT_EQ(fill(s1, 17, 38), zevo::grid::rgb(255, 255, 204));
+    EXPECT_EQ(fill(s1, 2, 9), zevo::grid::rgb(192, 192, 192));     // B9, a label
+    EXPECT_EQ(fill(s1, 12, 17), zevo::grid::rgb(204, 255, 255));   // L17, typed
+    EXPECT_EQ(fill(s1, 12, 13), zevo::grid::rgb(255, 255, 204));   // L13, picked
+    // Cells the list checks mark are white, the colour a cleared mark gets.
+    for (int col : {7, 11, 17, 19, 20, 23, 34, 35, 37, 39, 41}) EXPECT_EQ(fill(s1, col, 38), 0xFFFFFFFFu) << col;
+    EXPECT_EQ(fill(s1, 11, 9), 0xFFFFFFFFu);
     // The used range reaches beyond the last column and row of the form, which the
     // grid trims by one.
     EXPECT_GT(s1.maxCol, 47);   // AU
