@@ -252,6 +252,16 @@ TEST(XlsxWriterFailures, FailedWriteKeepsTheEarlierFileAndLeavesNoTemporary) {
     EXPECT_EQ(files, 1);
 }
 
+TEST(XlsxWriterFailures, ReplacedFileKeepsItsPermissions) {
+    TempFolder tmp;
+    const std::string path = tmp.file("perm.xlsx");
+    writeXlsx(everything(), path);
+    namespace fs = std::filesystem;
+    fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    writeXlsx(everything(), path);
+    EXPECT_EQ(fs::status(path).permissions(), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+}
+
 TEST(XlsxWriterFailures, MissingFolderIsPathNotFound) {
     TempFolder tmp;
     try {

@@ -194,16 +194,21 @@ std::string reserveTemporary(const std::filesystem::path& target) {
         fail(err == EACCES || err == EPERM || err == EROFS ? kErrPermissionDenied : kErrFileAccess,
              "Cannot write in " + folder.string() + ": " + std::strerror(err));
     }
-    // Same permissions as any new file of the user.
-    const mode_t mask = umask(0);
-    umask(mask);
-    fchmod(fd, 0666 & ~mask);
+    // A replaced file keeps its permissions; a new one gets the user's usual ones.
+    struct stat existing {};
+    if (stat(target.c_str(), &existing) == 0) {
+        fchmod(fd, existing.st_mode & 07777);
+    } else {
+        const mode_t mask = umask(0);
+        umask(mask);
+        fchmod(fd, 0666 & ~mask);
+    }
     close(fd);
     return pattern;
 }
 
-void syncFile(const std::string& path) {
-    const int fd = open(path.c_str(), O_RDONLY);
+void syncPath(const std::string& path, int flags = O_RDONLY) {
+    const int fd = open(path.c_str(), flags);
     if (fd >= 0) {
         fsync(fd);
         close(fd);
@@ -249,12 +254,14 @@ void writeXlsx(const WorkbookData& workbook, const std::string& path) {
             const bool denied = e == LXW_ERROR_CREATING_XLSX_FILE;
             fail(denied ? kErrPermissionDenied : kErrFileAccess, "Cannot write " + path + ": " + lxw_strerror(e));
         }
-        syncFile(temporary);
+        syncPath(temporary);
         if (std::rename(temporary.c_str(), path.c_str()) != 0) {
             const int err = errno;
             fail(err == EACCES || err == EPERM || err == EROFS ? kErrPermissionDenied : kErrFileAccess,
                  "Cannot replace " + path + ": " + std::strerror(err));
         }
+        // The rename itself survives a crash once the folder is flushed.
+        syncPath(target.has_parent_path() ? target.parent_path().string() : std::string("."), O_RDONLY | O_DIRECTORY);
     } catch (...) {
         std::remove(temporary.c_str());
         throw;
