@@ -129,6 +129,17 @@ TEST(RowShifting, InsertedRowsCopyTheGroupAboveWithoutMarksOrValues) {
     EXPECT_EQ(g.text(), "name2");
 }
 
+TEST(RowShifting, ANumberCellWhoseBoundsRefuseZeroIsEmptiedNotLeftWithTheCopy) {
+    ListFixture f(2);
+    SpreadModel& g = f.grid;
+    g.setPosition(1, 6);
+    g.setNumberMin(1);
+    g.setNumberMax(100);
+    InsertRow(g, 8, 2, false);
+    g.setPosition(1, 8);
+    EXPECT_EQ(g.value(), "");
+}
+
 TEST(RowShifting, InsertedRowsDuringLoadKeepWhatWasCopied) {
     ListFixture f(2);
     SpreadModel& g = f.grid;

@@ -103,7 +103,9 @@ void SpreadModel::fromWorkbookData(const WorkbookData& data) {
     styles.reserve(data.styles.size());
     for (const StyleData& st : data.styles) styles.push_back(formatOfStyle(st));
     auto styleAt = [&](int index) {
-        return index >= 0 && index < static_cast<int>(styles.size()) ? styles[index] : d.defaultFormat;
+        // Indices out of range mean the default style 0.
+        if (index >= 0 && index < static_cast<int>(styles.size())) return styles[index];
+        return styles.empty() ? d.defaultFormat : styles[0];
     };
 
     struct PendingFormula {
@@ -125,6 +127,7 @@ void SpreadModel::fromWorkbookData(const WorkbookData& data) {
         for (const auto& [c, st] : sd.colStyles) s.colFormats[c] = styleAt(st);
         s.frozenRows = sd.frozenRows;
         s.frozenCols = sd.frozenCols;
+        s.defaultRowHeight = sd.defaultRowHeightPt;
         int maxCol = sd.maxCol, maxRow = sd.maxRow;
         for (const CellData& cd : sd.cells) {
             if (cd.col < 1 || cd.row < 1) continue;
@@ -211,6 +214,7 @@ WorkbookData SpreadModel::toWorkbookData() const {
         for (const auto& [c, f] : s.colFormats) sd.colStyles[c] = styles.indexOf(f);
         sd.frozenRows = s.frozenRows;
         sd.frozenCols = s.frozenCols;
+        sd.defaultRowHeightPt = s.defaultRowHeight;
         for (int r = 1; r <= static_cast<int>(s.rows.size()); ++r) {
             const Row* row = s.rowPtr(r);
             if (!row) continue;

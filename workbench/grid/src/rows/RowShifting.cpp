@@ -60,8 +60,13 @@ void InsertRow(Spread& grid, int row, int count, bool duringLoad) {
                     grid.setBackColor(isMarkedColour(sourceColour) ? kWhiteColour : sourceColour);
                 }
                 if (isLocked && !bound) continue;   // labels and formulas stay as copied
-                if (grid.cellType() == CellType::Number) grid.setValue("0");
-                else grid.setText("");
+                if (grid.cellType() == CellType::Number) {
+                    grid.setValue("0");
+                    // Bounds that refuse 0 must not leave the copied amount behind.
+                    if (grid.value() != "0") grid.setText("");
+                } else {
+                    grid.setText("");
+                }
                 grid.setNote("");
             }
         }

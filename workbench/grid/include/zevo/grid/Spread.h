@@ -204,6 +204,8 @@ public:
     virtual void removeListener(SpreadListener* listener) = 0;
 
     // ---- user actions (the view and tests go through these) ----
+    // They work on the displayed sheet; before each event the addressed sheet and
+    // the current cell are set to the displayed sheet and the cell concerned.
     // Typing `text` into (col, row) of the displayed sheet: the cell becomes
     // active (LeaveCell for the old one), the text is written as a user edit and
     // Change is raised.

@@ -5,7 +5,22 @@
 // Storage: per sheet a vector of row pointers, each row a vector of cell
 // pointers; inserting or deleting rows moves pointers only. Cell formats are
 // shared between cells (copy on write), so a loaded workbook costs one format per
-// workbook style. Formulas are parsed once; a write marks only the formulas that
+// workbook style.
+//
+// What a cell keeps of a write, by kind (a refused write leaves the old content):
+//   edit      shortened to the maximum length (characters); refused unless all
+//             digits when digits-only
+//   number    a number as displayed (separators of the cell) or as a value
+//   percent   ("1234.5"); refused when not a number or outside the bounds
+//             (no clamping); "" empties the cell. Percent text "12" or "12%" = 0.12
+//   date      d/m/yyyy, kept as dd/mm/yyyy; refused when no calendar date
+//   masked    text fitting the mask (9 or # digit, A letter or digit, ? letter,
+//             X or & anything, "/" makes the next character literal); literals
+//             may be left out and are filled in
+//   combo     one of the items (the selection follows); "" clears
+//   check box "1" (also "-1", "true") or "0" (also "", "false")
+//   others    as written
+// A cell with a formula ignores writes. Formulas are parsed once; a write marks only the formulas that
 // read the written cell (and theirs, transitively) for re-evaluation, and values
 // are computed when read.
 #include <memory>
