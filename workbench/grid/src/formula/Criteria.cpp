@@ -1,8 +1,9 @@
 #include "Criteria.h"
 
-#include <string>
-#include <vector>
+#include <algorithm>
+#include <cstdint>
 
+#include "CaseMap.h"
 #include "Evaluator.h"
 #include "zevo/grid/formula/Utf8Text.h"
 
@@ -10,89 +11,105 @@ namespace zevo::grid::formula::detail {
 
 namespace {
 
-// Text as code points (bytes of invalid sequences stand alone), lower-cased.
 std::u32string foldedChars(std::string_view text) {
-    std::string lower = utf8Lower(text);
     std::u32string out;
-    std::size_t n = utf8Length(lower);
-    out.reserve(n);
-    std::size_t pos = 0;
-    for (std::size_t i = 0; i < n; ++i) {
-        std::size_t next = pos + utf8Offset(std::string_view(lower).substr(pos), 1);
-        char32_t cp = 0;
-        for (std::size_t k = pos; k < next; ++k) cp = (cp << 8) | static_cast<unsigned char>(lower[k]);
-        out.push_back(cp);   // a unique key per character is all matching needs
-        pos = next;
-    }
+    foldChars(text, out);
     return out;
 }
 
-struct PatternChar {
-    char32_t ch;
-    enum Kind { Literal, Any, Star } kind;
-};
-
-std::vector<PatternChar> compile(std::string_view pattern) {
-    std::u32string p = foldedChars(pattern);
-    std::vector<PatternChar> out;
-    for (std::size_t i = 0; i < p.size(); ++i) {
-        if (p[i] == U'~' && i + 1 < p.size() && (p[i + 1] == U'*' || p[i + 1] == U'?' || p[i + 1] == U'~'))
-            out.push_back({p[++i], PatternChar::Literal});
-        else if (p[i] == U'*')
-            out.push_back({0, PatternChar::Star});
-        else if (p[i] == U'?')
-            out.push_back({0, PatternChar::Any});
-        else
-            out.push_back({p[i], PatternChar::Literal});
-    }
-    return out;
-}
-
-// reach[j] after the loop: whether pattern[0..j) can match text[from..to) for
-// the `to` reached so far. Classic dynamic programming over the text.
-// Returns the set of text lengths the whole pattern can match from `from`.
-bool matchFrom(const std::vector<PatternChar>& pat, const std::u32string& text, std::size_t from,
-               bool wholeText) {
-    std::vector<char> reach(pat.size() + 1, 0);
-    reach[0] = 1;
-    for (std::size_t j = 0; j < pat.size() && pat[j].kind == PatternChar::Star; ++j) reach[j + 1] = 1;
-    if (!wholeText && reach[pat.size()]) return true;
-    for (std::size_t t = from; t < text.size(); ++t) {
-        std::vector<char> next(pat.size() + 1, 0);
-        for (std::size_t j = 0; j < pat.size(); ++j) {
-            if (!reach[j]) continue;
-            const PatternChar& pc = pat[j];
-            if (pc.kind == PatternChar::Star) {
-                next[j] = 1;       // the star takes this character and may take more
-                next[j + 1] = 1;
-            } else if (pc.kind == PatternChar::Any || pc.ch == text[t]) {
-                next[j + 1] = 1;
-            }
-        }
-        // A star may also take nothing.
-        for (std::size_t j = 0; j < pat.size(); ++j)
-            if (next[j] && pat[j].kind == PatternChar::Star) next[j + 1] = 1;
-        reach.swap(next);
-        if (!wholeText && reach[pat.size()]) return true;
-        bool alive = false;
-        for (char r : reach) alive = alive || r;
-        if (!alive) return false;
-    }
-    return reach[pat.size()] != 0;
+// Reused between calls: matching runs once per cell of a range.
+std::u32string& scratch() {
+    thread_local std::u32string buffer;
+    return buffer;
 }
 
 }  // namespace
 
-bool wildcardMatch(std::string_view pattern, std::string_view text) {
-    return matchFrom(compile(pattern), foldedChars(text), 0, true);
+WildcardPattern::WildcardPattern(std::string_view pattern) {
+    std::u32string p = foldedChars(pattern);
+    for (std::size_t i = 0; i < p.size(); ++i) {
+        if (p[i] == U'~' && i + 1 < p.size() && (p[i + 1] == U'*' || p[i + 1] == U'?' || p[i + 1] == U'~'))
+            items_.push_back({p[++i], Item::Literal});
+        else if (p[i] == U'*')
+            items_.push_back({0, Item::Star});
+        else if (p[i] == U'?')
+            items_.push_back({0, Item::Any});
+        else
+            items_.push_back({p[i], Item::Literal});
+    }
 }
 
-std::optional<std::size_t> wildcardFind(std::string_view pattern, std::string_view text,
-                                        std::size_t start) {
-    auto pat = compile(pattern);
+// Walks the text once, keeping the set of pattern positions reachable so far
+// as bits (patterns are short; longer ones use a vector).
+bool WildcardPattern::matchFrom(const std::u32string& text, std::size_t from, bool wholeText) const {
+    const std::size_t n = items_.size();
+    if (n < 64) {
+        std::uint64_t stars = 0;
+        for (std::size_t j = 0; j < n; ++j)
+            if (items_[j].kind == Item::Star) stars |= std::uint64_t(1) << j;
+        auto closeStars = [&](std::uint64_t r) {   // a star may take nothing
+            for (std::size_t j = 0; j < n; ++j)
+                if ((r >> j & 1) && (stars >> j & 1)) r |= std::uint64_t(1) << (j + 1);
+            return r;
+        };
+        const std::uint64_t done = std::uint64_t(1) << n;
+        std::uint64_t reach = closeStars(1);
+        if (!wholeText && (reach & done)) return true;
+        for (std::size_t t = from; t < text.size(); ++t) {
+            std::uint64_t next = reach & stars;   // a star takes this character
+            for (std::size_t j = 0; j < n; ++j) {
+                if (!(reach >> j & 1)) continue;
+                const Item& it = items_[j];
+                if (it.kind == Item::Star) next |= std::uint64_t(1) << (j + 1);
+                else if (it.kind == Item::Any || it.ch == text[t]) next |= std::uint64_t(1) << (j + 1);
+            }
+            if (!next) return false;
+            reach = closeStars(next);
+            if (!wholeText && (reach & done)) return true;
+        }
+        return (reach & done) != 0;
+    }
+    std::vector<char> reach(n + 1, 0), next(n + 1, 0);
+    auto closeStars = [&](std::vector<char>& r) {
+        for (std::size_t j = 0; j < n; ++j)
+            if (r[j] && items_[j].kind == Item::Star) r[j + 1] = 1;
+    };
+    reach[0] = 1;
+    closeStars(reach);
+    if (!wholeText && reach[n]) return true;
+    for (std::size_t t = from; t < text.size(); ++t) {
+        std::fill(next.begin(), next.end(), 0);
+        bool alive = false;
+        for (std::size_t j = 0; j < n; ++j) {
+            if (!reach[j]) continue;
+            const Item& it = items_[j];
+            if (it.kind == Item::Star) {
+                next[j] = 1;
+                next[j + 1] = 1;
+                alive = true;
+            } else if (it.kind == Item::Any || it.ch == text[t]) {
+                next[j + 1] = 1;
+                alive = true;
+            }
+        }
+        if (!alive) return false;
+        closeStars(next);
+        reach.swap(next);
+        if (!wholeText && reach[n]) return true;
+    }
+    return reach[n] != 0;
+}
+
+bool WildcardPattern::matches(std::string_view text) const {
+    std::u32string& chars = scratch();
+    foldChars(text, chars);
+    return matchFrom(chars, 0, true);
+}
+
+std::optional<std::size_t> WildcardPattern::find(std::string_view text, std::size_t start) const {
     auto chars = foldedChars(text);
     for (std::size_t p = start; p <= chars.size(); ++p)
-        if (matchFrom(pat, chars, p, false)) return p;
+        if (matchFrom(chars, p, false)) return p;
     return std::nullopt;
 }
 
@@ -123,6 +140,8 @@ Criterion::Criterion(const Value& criterion) {
         operand_ = Value::error(*e);
     else
         operand_ = Value::string(std::string(s));
+    if (operand_.isString() && !operand_.asString().empty())
+        pattern_.emplace(operand_.asString());
 }
 
 bool Criterion::equalTo(const Value& cell) const {
@@ -138,7 +157,7 @@ bool Criterion::equalTo(const Value& cell) const {
         case ValueType::String: {
             const std::string& pattern = operand_.asString();
             if (pattern.empty()) return cell.isEmpty() || (cell.isString() && cell.asString().empty());
-            return cell.isString() && wildcardMatch(pattern, cell.asString());
+            return cell.isString() && pattern_->matches(cell.asString());
         }
         default: return cell.isEmpty();
     }

@@ -1,11 +1,33 @@
 #pragma once
 // COUNTIF-style criteria (">5", "<>x", "ab*", 7) and wildcard matching.
 #include <optional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "zevo/grid/formula/Value.h"
 
 namespace zevo::grid::formula::detail {
+
+// A pattern where * is any run, ? one character and ~ escapes the next one;
+// case is ignored. Compiled once, matched against many texts.
+class WildcardPattern {
+public:
+    explicit WildcardPattern(std::string_view pattern);
+    // Whole-text match.
+    bool matches(std::string_view text) const;
+    // Position (0-based, in characters) of the first place at or after `start`
+    // where the pattern matches a stretch of the text.
+    std::optional<std::size_t> find(std::string_view text, std::size_t start) const;
+
+private:
+    struct Item {
+        char32_t ch;
+        enum Kind { Literal, Any, Star } kind;
+    };
+    bool matchFrom(const std::u32string& text, std::size_t from, bool wholeText) const;
+    std::vector<Item> items_;
+};
 
 class Criterion {
 public:
@@ -17,15 +39,7 @@ private:
     bool equalTo(const Value& cell) const;
     Cmp cmp_ = Cmp::Eq;
     Value operand_;
+    std::optional<WildcardPattern> pattern_;   // for text operands
 };
-
-// Whole-text match of a pattern where * is any run, ? one character and ~
-// escapes the next one. Case is ignored.
-bool wildcardMatch(std::string_view pattern, std::string_view text);
-
-// Position (0-based, in characters) of the first place at or after `start`
-// where the pattern matches a stretch of the text; case is ignored.
-std::optional<std::size_t> wildcardFind(std::string_view pattern, std::string_view text,
-                                        std::size_t start);
 
 }  // namespace zevo::grid::formula::detail

@@ -73,17 +73,18 @@ int rank(ValueType t) {
 }  // namespace
 
 int compareValues(const Value& a0, const Value& b0) {
-    Value a = a0, b = b0;
-    if (a.isEmpty() && b.isEmpty()) return 0;
-    auto blankLike = [](const Value& other) {
+    static const Value kZero = Value::number(0), kNoText = Value::string(""),
+                       kFalse = Value::boolean(false);
+    if (a0.isEmpty() && b0.isEmpty()) return 0;
+    auto blankLike = [&](const Value& other) -> const Value& {
         switch (other.type()) {
-            case ValueType::String: return Value::string("");
-            case ValueType::Boolean: return Value::boolean(false);
-            default: return Value::number(0);
+            case ValueType::String: return kNoText;
+            case ValueType::Boolean: return kFalse;
+            default: return kZero;
         }
     };
-    if (a.isEmpty()) a = blankLike(b);
-    if (b.isEmpty()) b = blankLike(a);
+    const Value& a = a0.isEmpty() ? blankLike(b0) : a0;
+    const Value& b = b0.isEmpty() ? blankLike(a0) : b0;
     int ra = rank(a.type()), rb = rank(b.type());
     if (ra != rb) return ra < rb ? -1 : 1;
     switch (a.type()) {
@@ -93,6 +94,7 @@ int compareValues(const Value& a0, const Value& b0) {
             return x < y ? -1 : 1;
         }
         case ValueType::String: {
+            if (equalsIgnoreCase(a.asString(), b.asString())) return 0;
             std::string x = utf8Lower(a.asString()), y = utf8Lower(b.asString());
             return x < y ? -1 : (x == y ? 0 : 1);
         }

@@ -181,7 +181,7 @@ Value findText(const Node& call, Evaluator& ev, bool search) {
     std::size_t from = clampCount(start - 1);
     if (needle.empty()) return Value::number(start);
     if (search) {
-        auto at = wildcardFind(needle, haystack, from);
+        auto at = WildcardPattern(needle).find(haystack, from);
         if (!at) return Value::error(ErrorCode::Value);
         return Value::number(static_cast<double>(*at + 1));
     }

@@ -1,5 +1,7 @@
 #include "zevo/grid/formula/Utf8Text.h"
 
+#include "CaseMap.h"
+
 #include <cstdint>
 
 namespace zevo::grid::formula {
@@ -57,43 +59,17 @@ bool pairedUpper(char32_t cp, char32_t lo, char32_t hi, unsigned upperParity) {
     return inRange(cp, lo, hi) && (cp & 1u) == upperParity;
 }
 
-char32_t toLowerCp(char32_t cp) {
-    if (inRange(cp, 'A', 'Z')) return cp + 32;
-    if (cp < 0x80) return cp;
-    if (inRange(cp, 0xC0, 0xDE) && cp != 0xD7) return cp + 32;
-    if (cp == 0x178) return 0xFF;
-    if (pairedUpper(cp, 0x100, 0x137, 0) || pairedUpper(cp, 0x14A, 0x177, 0) ||
-        pairedUpper(cp, 0x139, 0x148, 1) || pairedUpper(cp, 0x179, 0x17E, 1))
-        return cp + 1;
-    if (cp == 0x1A0 || cp == 0x1AF) return cp + 1;   // Ơ Ư
-    if (inRange(cp, 0x391, 0x3AB) && cp != 0x3A2) return cp + 32;
-    if (inRange(cp, 0x410, 0x42F)) return cp + 32;
-    if (inRange(cp, 0x400, 0x40F)) return cp + 80;
-    if (pairedUpper(cp, 0x1E00, 0x1E95, 0) || pairedUpper(cp, 0x1EA0, 0x1EFF, 0)) return cp + 1;
-    return cp;
-}
-
-char32_t toUpperCp(char32_t cp) {
-    if (inRange(cp, 'a', 'z')) return cp - 32;
-    if (cp < 0x80) return cp;
-    if (inRange(cp, 0xE0, 0xFE) && cp != 0xF7) return cp - 32;
-    if (cp == 0xFF) return 0x178;
-    if (pairedUpper(cp, 0x100, 0x137, 1) || pairedUpper(cp, 0x14A, 0x177, 1) ||
-        pairedUpper(cp, 0x139, 0x148, 0) || pairedUpper(cp, 0x179, 0x17E, 0))
-        return cp - 1;
-    if (cp == 0x1A1 || cp == 0x1B0) return cp - 1;   // ơ ư
-    if (inRange(cp, 0x3B1, 0x3CB) && cp != 0x3C2) return cp - 32;
-    if (inRange(cp, 0x430, 0x44F)) return cp - 32;
-    if (inRange(cp, 0x450, 0x45F)) return cp - 80;
-    if (pairedUpper(cp, 0x1E00, 0x1E95, 1) || pairedUpper(cp, 0x1EA0, 0x1EFF, 1)) return cp - 1;
-    return cp;
-}
-
 template <typename Map>
 std::string mapCase(std::string_view text, Map map) {
     std::string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size();) {
+        auto b = static_cast<unsigned char>(text[i]);
+        if (b < 0x80) {
+            out.push_back(static_cast<char>(map(b)));
+            ++i;
+            continue;
+        }
         Decoded d = decodeAt(text, i);
         if (d.valid)
             appendUtf8(out, map(d.cp));
@@ -127,19 +103,71 @@ std::string utf8Substr(std::string_view text, std::size_t start, std::size_t cou
     return std::string(text.substr(from, to - from));
 }
 
-std::string utf8Upper(std::string_view text) { return mapCase(text, toUpperCp); }
-std::string utf8Lower(std::string_view text) { return mapCase(text, toLowerCp); }
+std::string utf8Upper(std::string_view text) { return mapCase(text, detail::toUpperCp); }
+std::string utf8Lower(std::string_view text) { return mapCase(text, detail::toLowerCp); }
 
 bool equalsIgnoreCase(std::string_view a, std::string_view b) {
     std::size_t i = 0, j = 0;
     while (i < a.size() && j < b.size()) {
         Decoded da = decodeAt(a, i), db = decodeAt(b, j);
         if (da.valid != db.valid) return false;
-        if (da.valid ? toLowerCp(da.cp) != toLowerCp(db.cp) : a[i] != b[j]) return false;
+        if (da.valid ? detail::toLowerCp(da.cp) != detail::toLowerCp(db.cp) : a[i] != b[j]) return false;
         i += da.len;
         j += db.len;
     }
     return i == a.size() && j == b.size();
 }
+
+namespace detail {
+
+char32_t toLowerCp(char32_t cp) {
+    if (inRange(cp, 'A', 'Z')) return cp + 32;
+    if (cp < 0x80) return cp;
+    if (inRange(cp, 0xC0, 0xDE) && cp != 0xD7) return cp + 32;
+    if (cp == 0x178) return 0xFF;
+    if (pairedUpper(cp, 0x100, 0x137, 0) || pairedUpper(cp, 0x14A, 0x177, 0) ||
+        pairedUpper(cp, 0x139, 0x148, 1) || pairedUpper(cp, 0x179, 0x17E, 1))
+        return cp + 1;
+    if (cp == 0x1A0 || cp == 0x1AF) return cp + 1;   // Ơ Ư
+    if (inRange(cp, 0x391, 0x3AB) && cp != 0x3A2) return cp + 32;
+    if (inRange(cp, 0x410, 0x42F)) return cp + 32;
+    if (inRange(cp, 0x400, 0x40F)) return cp + 80;
+    if (pairedUpper(cp, 0x1E00, 0x1E95, 0) || pairedUpper(cp, 0x1EA0, 0x1EFF, 0)) return cp + 1;
+    return cp;
+}
+
+char32_t toUpperCp(char32_t cp) {
+    if (inRange(cp, 'a', 'z')) return cp - 32;
+    if (cp < 0x80) return cp;
+    if (inRange(cp, 0xE0, 0xFE) && cp != 0xF7) return cp - 32;
+    if (cp == 0xFF) return 0x178;
+    if (pairedUpper(cp, 0x100, 0x137, 1) || pairedUpper(cp, 0x14A, 0x177, 1) ||
+        pairedUpper(cp, 0x139, 0x148, 0) || pairedUpper(cp, 0x179, 0x17E, 0))
+        return cp - 1;
+    if (cp == 0x1A1 || cp == 0x1B0) return cp - 1;   // ơ ư
+    if (inRange(cp, 0x3B1, 0x3CB) && cp != 0x3C2) return cp - 32;
+    if (inRange(cp, 0x430, 0x44F)) return cp - 32;
+    if (inRange(cp, 0x450, 0x45F)) return cp - 80;
+    if (pairedUpper(cp, 0x1E00, 0x1E95, 1) || pairedUpper(cp, 0x1EA0, 0x1EFF, 1)) return cp - 1;
+    return cp;
+}
+
+void foldChars(std::string_view text, std::u32string& out) {
+    out.clear();
+    for (std::size_t i = 0; i < text.size();) {
+        auto b = static_cast<unsigned char>(text[i]);
+        if (b < 0x80) {
+            out.push_back(toLowerCp(b));
+            ++i;
+            continue;
+        }
+        Decoded d = decodeAt(text, i);
+        // A broken byte gets a key no real character has.
+        out.push_back(d.valid ? toLowerCp(d.cp) : 0x110000 + b);
+        i += d.len;
+    }
+}
+
+}  // namespace detail
 
 }  // namespace zevo::grid::formula
