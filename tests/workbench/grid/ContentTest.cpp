@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "GridFixtures.h"
+#include "zevo/RuntimeError.h"
 #include "zevo/grid/SpreadModel.h"
 
 using namespace zevo::grid;
@@ -224,6 +225,17 @@ TEST_F(ContentTest, SpansAnswerForEveryCellOfTheBlock) {
     EXPECT_EQ(span.anchorRow, 6);
     grid.removeCellSpan(5, 7);
     EXPECT_FALSE(grid.getCellSpan(4, 6, span));
+}
+
+TEST_F(ContentTest, PositionsOutsideTheSheetFailClearlyWithoutGrowingIt) {
+    EXPECT_THROW(grid.setTextAt(1, 2'000'000'000, "x"), zevo::RuntimeError);
+    EXPECT_THROW(grid.setTextAt(20000, 1, "x"), zevo::RuntimeError);
+    EXPECT_THROW(grid.copyRowRange(1, 2, 2'000'000'000), zevo::RuntimeError);
+    EXPECT_THROW(grid.insertRows(1, 2'000'000'000), zevo::RuntimeError);
+    grid.setTextAt(0, 0, "x");   // no cell: nothing
+    EXPECT_EQ(grid.textAt(0, 0), "");
+    EXPECT_EQ(grid.textAt(5, 2'000'000'000), "");
+    EXPECT_EQ(grid.dataRowCount(), 0);
 }
 
 TEST_F(ContentTest, MaxRowsCutsOffRowsBeyondIt) {

@@ -2,6 +2,7 @@
 #include <algorithm>
 
 #include "ModelImpl.h"
+#include "zevo/RuntimeError.h"
 #include "zevo/grid/ColumnLetters.h"
 
 namespace zevo::grid {
@@ -24,6 +25,8 @@ void updateMaxSpanRows(Sheet& s, int rows) { s.maxSpanRows = std::max(s.maxSpanR
 
 void SpreadModel::insertRows(int row, int count) {
     if (row < 1 || count < 1) return;
+    if (count > formula::kMaxRow)
+        throw RuntimeError(err::kSubscriptOutOfRange, "cannot insert " + std::to_string(count) + " rows");
     Sheet& s = d_->cur();
     // Spans that run across the insertion point grow.
     for (int r = std::max(1, row - s.maxSpanRows); r < row; ++r) {
@@ -42,6 +45,12 @@ void SpreadModel::insertRows(int row, int count) {
         std::move_backward(s.rows.begin() + static_cast<std::ptrdiff_t>(at),
                            s.rows.begin() + static_cast<std::ptrdiff_t>(oldSize), s.rows.end());
         // The moved-from slots are null already: they are the new blank rows.
+        // Rows pushed off the sheet are gone, as in a spreadsheet.
+        if (s.rows.size() > static_cast<std::size_t>(formula::kMaxRow)) {
+            for (std::size_t r = static_cast<std::size_t>(formula::kMaxRow); r < s.rows.size(); ++r)
+                if (s.rows[r]) d_->detachRowFormulas(*s.rows[r]);
+            s.rows.resize(static_cast<std::size_t>(formula::kMaxRow));
+        }
     }
     d_->shiftFormulas(d_->addressed, row, count);
 }
@@ -72,6 +81,8 @@ void SpreadModel::deleteRows(int row, int count) {
 
 void SpreadModel::copyRowRange(int first, int last, int dest) {
     if (first < 1 || last < first || dest < 1 || dest == first) return;
+    if (last > formula::kMaxRow || dest > formula::kMaxRow - (last - first))
+        throw RuntimeError(err::kSubscriptOutOfRange, "rows outside the sheet");
     Sheet& s = d_->cur();
     const int n = last - first + 1;
     const int dRow = dest - first;

@@ -11,6 +11,8 @@
 namespace zevo::grid {
 
 Row& Sheet::ensureRow(int row) {
+    if (row < 1 || row > formula::kMaxRow)
+        throw RuntimeError(err::kSubscriptOutOfRange, "row " + std::to_string(row) + " is outside the sheet");
     if (row > static_cast<int>(rows.size())) rows.resize(static_cast<std::size_t>(row));
     auto& r = rows[row - 1];
     if (!r) r = std::make_unique<Row>();
@@ -28,7 +30,9 @@ FormatPtr SpreadModel::Impl::formatPtrAt(const Sheet& s, int col, int row) const
 }
 
 Cell& SpreadModel::Impl::ensureCell(Sheet& s, int col, int row) {
-    if (col < 1 || row < 1) throw RuntimeError(err::kInvalidCall, "no cell at this position");
+    if (col < 1 || row < 1 || col > kMaxColumnNumber)
+        throw RuntimeError(err::kSubscriptOutOfRange, "no cell at column " + std::to_string(col) +
+                                                          ", row " + std::to_string(row));
     Row& r = s.ensureRow(row);
     if (col > static_cast<int>(r.cells.size())) {
         r.cells.resize(static_cast<std::size_t>(col));
