@@ -1,0 +1,161 @@
+#pragma once
+// The main window's behaviour without its widgets: start-up and reload, the
+// command buttons (new declaration, export, import, print, save, exit), the
+// whole-declaration check with its cell marks, the status line, F1 help and
+// shutdown. It owns the grid model, the rule object and the declaration session;
+// the window (MainView) only shows its state and forwards user actions.
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "zevo/Xml.h"
+#include "zevo/engine/DeclarationSession.h"
+#include "zevo/engine/GridEventHandler.h"
+#include "zevo/engine/MainView.h"
+#include "zevo/grid/SpreadModel.h"
+#include "zevo/rules/BusinessLibrary.h"
+#include "zevo/rules/RuleObject.h"
+
+class QLockFile;
+
+namespace zevo::engine {
+
+// Message ids the window shows.
+namespace msg {
+inline constexpr const char* kSaved = "0002";
+inline constexpr const char* kPrintInvalid = "0005";
+inline constexpr const char* kNewDeclaration = "0012";
+inline constexpr const char* kExitUnsaved = "0013";
+inline constexpr const char* kExitInvalid = "0014";
+inline constexpr const char* kSaveInvalid = "0015";
+inline constexpr const char* kExportInvalid = "0016";
+inline constexpr const char* kDiskFull = "0037";
+inline constexpr const char* kCannotDelete = "0038";
+}  // namespace msg
+
+// Marking colours of the validation table.
+inline constexpr grid::Colour kErrorColour = 12632319;     // RGB 255, 192, 192
+inline constexpr grid::Colour kWarningColour = 12713215;   // RGB 255, 252, 193
+
+// First row of the validation table on the "Header" sheet.
+inline constexpr int kValidationFirstRow = 12;
+
+// How a start-up ended.
+enum class StartResult {
+    Ready,            // the declaration is open
+    OtherInstance,    // another instance runs: end at once, silently
+    SessionUnreadable,// "Session.dat" could not be read: the program ends
+    Stopped,          // a step failed (logged); the window shows what was built
+};
+
+// File name of the backup written before a new declaration replaces the open one:
+// "new_zevo_" ss "-" mm "-" hh "_" DDMMYYYY ".txt".
+std::string newDeclarationBackupName(int year, int month, int day, int hour, int minute,
+                                     int second);
+
+class MainController {
+public:
+    MainController();
+    ~MainController();
+    MainController(const MainController&) = delete;
+    MainController& operator=(const MainController&) = delete;
+
+    // ---- wiring ----
+    void setView(MainView* view) { view_ = view; }
+    // Folder (or file) of the rules library; the program folder when empty.
+    void setBusinessLibraryLocation(const std::string& location);
+    // The per-user lock file that keeps a second instance out; the default lies
+    // in the user's runtime folder.
+    void setInstanceLockPath(const std::string& path) { lockPath_ = path; }
+    // Dialogs written elsewhere plug in here. Without them the command logs that
+    // the dialog is not available. The backup writer gets the exchange file path
+    // and returns whether it wrote it.
+    std::function<void()> printDialog;
+    std::function<void(bool isBackup)> backupDialog;
+    std::function<bool(const std::string& path)> backupWriter;
+
+    // ---- start-up and shutdown ----
+    StartResult Form_Load();
+    // Runs the whole start-up again on the open window (new declaration, import).
+    void Reload();
+    // True when the window may close; runs the exit command first unless the exit
+    // was already decided.
+    bool Form_Unload();
+    bool unloaded() const { return unloaded_; }
+
+    // ---- commands ----
+    void cmdSave_Click();
+    void cmdDelete_Click();
+    void cmdPrint_Click();
+    void cmdExport_Click();
+    void cmdImport_Click();
+    void cmdExit_Click();
+
+    // ---- procedures other windows call ----
+    bool UpdateData(bool saveSession);
+    bool IsAdjustData() const;
+    void ResetAdjustData();
+    void CallFinish(bool skipRules);
+    void DeleteSheet(int index);
+
+    // ---- validation, notes, status ----
+    bool CheckValidData();
+    bool SetCellNote(const std::string& reference, grid::Colour normalColour,
+                     const std::string& note, bool warning);
+    void getCellPosition(const std::string& reference, int& sheet, int& col, int& row);
+    void ResetErrorCells();
+    void SetStatus(int col = -1, int row = -1);
+    // Window keys: F1 (help topic of the current cell); Alt+F4 runs the exit.
+    void Form_KeyDown(int keyCode, int shift);
+    void Form_KeyUp(int keyCode, int shift);
+
+    // ---- state ----
+    grid::SpreadModel& grid() { return grid_; }
+    DeclarationSession& session() { return session_; }
+    rules::RuleObject* ruleObject() const { return rule_.get(); }
+    const std::string& statusText() const { return statusText_; }
+    int helpContext() const { return helpContext_; }
+    const std::string& exitReason() const { return exitReason_; }
+    bool exitCancelled() const { return exitCancelled_; }
+    // The caption section chosen at start-up.
+    const std::string& captionSection() const { return captionSection_; }
+
+private:
+    class StatusListener;
+    bool acquireInstanceLock();
+    void loadSteps();
+    bool checkFrame(bool restoreNow, std::vector<std::string>& activeBefore);
+    void restoreActive(const std::vector<std::string>& activeBefore);
+    bool checkedExitSave();
+    void unloadWindow();
+    void showSheet(int sheet);
+    std::vector<xml::Node> sheetEntries() const;
+    void notifyUnavailable(const std::string& procedure, const std::string& what);
+
+    grid::SpreadModel grid_;
+    DeclarationSession session_;
+    GridEventHandler handler_;
+    std::unique_ptr<StatusListener> statusListener_;
+    std::unique_ptr<rules::BusinessLibrary> library_;
+    std::string libraryLocation_;
+    std::unique_ptr<rules::RuleObject> rule_;
+    MainView* view_ = nullptr;
+    MainView nullView_;
+
+    xml::DocumentPtr messageDoc_, captionDoc_, menuDoc_, statusDoc_;
+    std::string lockPath_;
+    std::unique_ptr<QLockFile> lock_;
+
+    std::string statusText_;
+    std::string captionSection_;
+    std::string exitReason_;
+    int helpContext_ = 0;
+    bool exitCancelled_ = false;
+    bool inUnload_ = false;
+    bool unloaded_ = false;
+
+    MainView& view() { return view_ ? *view_ : nullView_; }
+};
+
+}  // namespace zevo::engine

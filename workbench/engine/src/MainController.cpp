@@ -1,0 +1,318 @@
+// Start-up, reload and shutdown of the main window.
+#include "zevo/engine/MainController.h"
+
+#include <QDir>
+#include <QLockFile>
+#include <QStandardPaths>
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <ctime>
+#include <exception>
+#include <filesystem>
+
+#include "zevo/ErrorLog.h"
+#include "zevo/RuntimeError.h"
+#include "zevo/clsMessageBox.h"
+#include "zevo/clsVariables.h"
+#include "zevo/documents/Attributes.h"
+#include "zevo/documents/DataFiles.h"
+#include "zevo/documents/MenuFile.h"
+#include "zevo/documents/Period.h"
+#include "zevo/documents/SessionFile.h"
+#include "zevo/engine/IniFiles.h"
+#include "zevo/engine/SetupData.h"
+#include "zevo/engine/TemplateLoading.h"
+
+namespace zevo::engine {
+
+using documents::GetAttributeValue;
+using documents::SetAttributeValue;
+
+namespace {
+
+constexpr const char* kMenuEntryId = "100_7";
+constexpr const char* kModule = "mainForm";
+
+std::string trimmed(const std::string& s) {
+    const auto first = s.find_first_not_of(' ');
+    if (first == std::string::npos) return {};
+    return s.substr(first, s.find_last_not_of(' ') - first + 1);
+}
+
+xml::DocumentPtr loadInstalled(const std::string& name) {
+    const std::string path = programFolder() + "/" + name;
+    xml::LoadResult result;
+    xml::DocumentPtr doc = xml::Document::fromFile(path, &result);
+    if (!result.ok())
+        throw RuntimeError(result.status == xml::LoadStatus::NotFound ? err::kFileNotFound
+                                                                      : err::kTypeMismatch,
+                           path + ": " + result.reason);
+    return doc;
+}
+
+}  // namespace
+
+// Leaving a cell and changing the sheet update the status line. Subscribed after
+// the window's own change handler, so the current sheet is already right.
+class MainController::StatusListener : public grid::SpreadListener {
+public:
+    explicit StatusListener(MainController& owner) : owner_(owner) {}
+    void LeaveCell(int col, int row, int newCol, int newRow, bool& cancel) override {
+        try {
+            owner_.grid_.setSheet(owner_.session_.currentSheet);
+            owner_.grid_.setPosition(col, row);
+            owner_.SetStatus(newCol, newRow);
+        } catch (const std::exception& e) {
+            WriteErrorLog(kModule, "fpSpread1_LeaveCell", e);
+        }
+    }
+    void SheetChanged(int oldSheet, int newSheet) override {
+        try {
+            owner_.grid_.setSheet(newSheet);
+            owner_.session_.currentSheet = newSheet;
+            if (owner_.grid_.sheetVisible()) owner_.SetStatus(-1, -1);
+        } catch (const std::exception& e) {
+            WriteErrorLog(kModule, "fpSpread1_SheetChanged", e);
+        }
+    }
+
+private:
+    MainController& owner_;
+};
+
+std::string newDeclarationBackupName(int year, int month, int day, int hour, int minute,
+                                     int second) {
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "new_zevo_%02d-%02d-%02d_%02d%02d%04d.txt", second,
+                  minute, hour, day, month, year);
+    return buffer;
+}
+
+MainController::MainController()
+    : handler_(session_, grid_), statusListener_(std::make_unique<StatusListener>(*this)) {
+    grid_.addListener(statusListener_.get());
+}
+
+MainController::~MainController() {
+    if (rule_) rule_->fps(nullptr);
+    handler_.setRuleObject(nullptr);
+    grid_.removeListener(statusListener_.get());
+    if (lock_) lock_->unlock();
+}
+
+void MainController::setBusinessLibraryLocation(const std::string& location) {
+    libraryLocation_ = location;
+    library_.reset();
+}
+
+bool MainController::acquireInstanceLock() {
+    if (lock_ && lock_->isLocked()) return true;   // a reload of this instance
+    std::string path = lockPath_;
+    if (path.empty()) {
+        QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+        if (folder.isEmpty()) folder = QDir::tempPath();
+        path = (folder + QStringLiteral("/zevo-%1.lock").arg(::getuid())).toStdString();
+    }
+    lock_ = std::make_unique<QLockFile>(QString::fromStdString(path));
+    lock_->setStaleLockTime(0);   // a lock left by a crashed instance is detected by its pid
+    if (lock_->tryLock(0)) return true;
+    lock_.reset();
+    return false;
+}
+
+StartResult MainController::Form_Load() {
+    if (!acquireInstanceLock()) return StartResult::OtherInstance;
+    try {
+        loadSteps();
+    } catch (const std::exception& e) {
+        WriteErrorLog(kModule, "Form_Load", e);
+        grid_.setEventsEnabled(true);
+        session_.loading = false;
+        view().gridReloaded();
+        return StartResult::Stopped;
+    }
+    view().gridReloaded();
+    // The session file is read last; without it the program cannot count saves.
+    clsVariables vars;
+    if (!documents::LoadSessionValueFromFile(vars.DataFolder() + "Session.dat"))
+        return StartResult::SessionUnreadable;
+    session_.startUp = false;
+    return StartResult::Ready;
+}
+
+void MainController::loadSteps() {
+    clsVariables vars;
+    // A reload replaces the rule object: it lets go of the grid first.
+    if (rule_) {
+        rule_->fps(nullptr);
+        handler_.setRuleObject(nullptr);
+        rule_.reset();
+    }
+
+    messageDoc_ = loadInstalled("Message.xml");
+    const auto messageRoots = messageDoc_->elementsByTagName("Message");
+    vars.NodeMessage(messageRoots.empty() ? std::vector<xml::Node>{}
+                                          : messageRoots.front().childElements());
+    captionDoc_ = loadInstalled("Caption.xml");
+    vars.NodeCaption(captionDoc_->documentElement());
+    vars.DataFolder(documents::ensureDataFolder());
+
+    menuDoc_ = loadInstalled("Menu.xml");
+    const xml::Node menuEntry = documents::MenuFile(menuDoc_).entry(kMenuEntryId);
+    if (menuEntry.isNull())
+        throw RuntimeError(err::kObjectRequired, std::string("Menu.xml has no entry ") + kMenuEntryId);
+    vars.NodeMenu(menuEntry);
+
+    vars.Year("");
+    vars.Month("");
+    vars.ThreeMonths("0");
+    vars.FirstDay("0");
+    vars.LastDay("0");
+    const xml::Node validity = documents::GetValidityNode();
+    if (validity.isNull())
+        throw RuntimeError(err::kObjectRequired, "No template version applies to today");
+    vars.NodeValidity(validity);
+    const std::vector<xml::Node> sheets = sheetEntries();
+    for (std::size_t i = 0; i < sheets.size() && i < 2; ++i)
+        SetAttributeValue(sheets[i], "Active", "1");
+
+    const std::string startWorkbook =
+        clsMessageBox().GetAbsolutePath("..\\InterfaceTemplates\\Template.xlsx");
+    if (std::filesystem::exists(startWorkbook)) {
+        grid_.setEventsEnabled(false);
+        grid_.loadWorkbook(startWorkbook);
+        grid_.setEventsEnabled(true);
+    }
+
+    session_.startUp = true;
+    grid_.setEventsEnabled(false);
+
+    if (GetAttributeValue(menuEntry, "Year") != "0") {
+        captionSection_ = "frmInterfaces";
+    } else {
+        captionSection_ = GetAttributeValue(menuEntry, "FormName");
+        if (captionSection_.empty()) captionSection_ = "frmCommonInterfaces";
+    }
+    view().applyCaptions(captionSection_);
+
+    LoadTemplate(grid_, true);
+    SetupSpread(session_, grid_);
+    FormatGrid(session_, grid_);
+
+    const std::string className = trimmed(GetAttributeValue(validity, "Class"));
+    if (!className.empty()) {
+        if (!library_)
+            library_ = std::make_unique<rules::BusinessLibrary>(
+                libraryLocation_.empty() ? programFolder() : libraryLocation_);
+        rule_ = library_->createRule(className);
+    }
+    handler_.setRuleObject(rule_.get());
+    if (rule_) {
+        rule_->fps(&grid_);
+        rule_->Prepare1();
+    }
+
+    xml::LoadResult statusResult;
+    statusDoc_ =
+        xml::Document::fromFile(programFolder() + "/Status.xml", &statusResult);
+    if (!statusResult.ok())
+        WriteErrorLog(kModule, "LoadStatusFile", err::kFileNotFound, statusResult.reason);
+
+    LoadInitFiles(session_, grid_, true);
+    vars.AdjustDataReDim(grid_.sheetCount() - 2);
+
+    // The rules see nothing of the loading; the window's change handler stores
+    // the values the template's formulas compute from the loaded data.
+    if (rule_) rule_->fps(nullptr);
+    grid_.setEventsEnabled(true);
+    grid_.setLoadEventsEnabled(true);
+    session_.loading = true;
+    SetupData(session_, grid_);
+    session_.loading = false;
+    grid_.setLoadEventsEnabled(false);
+    grid_.setEventsEnabled(false);
+    if (rule_) {
+        rule_->fps(&grid_);
+        rule_->Prepare2();
+    }
+
+    HideInactiveSheets(grid_);
+    grid_.setActiveSheet(1);
+    grid_.setSheet(1);
+    session_.currentSheet = 1;
+    SetStatus(-1, -1);
+    grid_.setEventsEnabled(true);
+}
+
+void MainController::Reload() {
+    try {
+        view().setGridVisible(false);
+        exitCancelled_ = false;
+        const StartResult result = Form_Load();
+        view().setGridVisible(true);
+        if (result == StartResult::SessionUnreadable) {
+            exitReason_ = "Exit";
+            unloadWindow();
+        }
+    } catch (const std::exception& e) {
+        WriteErrorLog(kModule, "Reload", e);
+        view().setGridVisible(true);
+    }
+}
+
+bool MainController::Form_Unload() {
+    try {
+        if (exitReason_ != "Exit") {
+            inUnload_ = true;
+            cmdExit_Click();
+            inUnload_ = false;
+            if (exitCancelled_) return false;
+        }
+        clsVariables vars;
+        for (int i = 0; i <= vars.xmlDataCount(); ++i) vars.Data(i, nullptr);
+        if (rule_) rule_->fps(nullptr);
+        handler_.setRuleObject(nullptr);
+        rule_.reset();
+        vars.NodeValidity(xml::Node());
+        session_.colourRestore.clear();
+        if (lock_) lock_->unlock();
+        unloaded_ = true;
+        return true;
+    } catch (const std::exception& e) {
+        inUnload_ = false;
+        WriteErrorLog(kModule, "Form_Unload", e);
+        unloaded_ = true;
+        return true;
+    }
+}
+
+void MainController::unloadWindow() {
+    // From inside the unload the window is closing already.
+    if (inUnload_) return;
+    if (view_) {
+        view_->closeWindow();
+        if (!unloaded_) Form_Unload();
+    } else {
+        Form_Unload();
+    }
+}
+
+std::vector<xml::Node> MainController::sheetEntries() const {
+    const xml::Node validity = clsVariables().NodeValidity();
+    if (validity.isNull()) return {};
+    return validity.childElements("Sheet");
+}
+
+void MainController::showSheet(int sheet) {
+    grid_.setActiveSheet(sheet);
+    grid_.setSheet(sheet);
+    session_.currentSheet = sheet;
+}
+
+void MainController::notifyUnavailable(const std::string& procedure, const std::string& what) {
+    WriteErrorLog(kModule, procedure, err::kInvalidCall, what + " is not available in this build");
+}
+
+}  // namespace zevo::engine

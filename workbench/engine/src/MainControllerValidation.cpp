@@ -1,0 +1,284 @@
+// The validation table of the "Header" sheet, cell notes and marks, the status
+// line and the F1 help topic of the current cell.
+#include <QString>
+
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "zevo/ErrorLog.h"
+#include "zevo/RuntimeError.h"
+#include "zevo/clsVariables.h"
+#include "zevo/documents/Attributes.h"
+#include "zevo/engine/MainController.h"
+#include "zevo/grid/CellAddress.h"
+
+namespace zevo::engine {
+
+using documents::GetAttributeValue;
+
+namespace {
+
+constexpr const char* kModule = "mainForm";
+
+std::string trimmed(const std::string& s) {
+    const auto first = s.find_first_not_of(" \t\r\n");
+    if (first == std::string::npos) return {};
+    return s.substr(first, s.find_last_not_of(" \t\r\n") - first + 1);
+}
+
+double numericValue(const std::string& text) { return grid::detail::leadingNumber(text); }
+
+bool sameSheetName(const std::string& gridName, const std::string& wanted) {
+    const QString name = QString::fromStdString(gridName);
+    QString w = QString::fromStdString(wanted);
+    if (name.compare(w, Qt::CaseInsensitive) == 0) return true;
+    if (w.size() >= 2 && w.startsWith(u'\'') && w.endsWith(u'\'')) {
+        w = w.mid(1, w.size() - 2);
+        return name.compare(w, Qt::CaseInsensitive) == 0;
+    }
+    return false;
+}
+
+// Sheet name and the cell part of "Sheet!K9" / "'Sheet name'!K9".
+void splitReference(const std::string& reference, std::string& sheetName, std::string& cell) {
+    const auto bang = reference.find('!');
+    if (bang == std::string::npos)
+        throw RuntimeError(err::kInvalidCall, "Not a cell reference: " + reference);
+    sheetName = reference.substr(0, bang);
+    cell = reference.substr(bang + 1);
+}
+
+void splitCell(const grid::Spread& grid, const std::string& cell, int& col, int& row) {
+    std::size_t i = 0;
+    while (i < cell.size() && !(cell[i] >= '0' && cell[i] <= '9')) ++i;
+    col = grid.colNumber(trimmed(cell.substr(0, i)));
+    row = grid::detail::roundToInt32(numericValue(cell.substr(i)));
+}
+
+std::string replaceAll(std::string text, const std::string& from, const std::string& to) {
+    for (std::size_t pos = text.find(from); pos != std::string::npos;
+         pos = text.find(from, pos + to.size()))
+        text.replace(pos, from.size(), to);
+    return text;
+}
+
+// One row of the validation table.
+struct CheckRow {
+    std::string check, reference, note, severity, order;
+    bool hasFormula = false;
+    grid::Colour normalColour = grid::kWhite;
+};
+
+CheckRow readCheckRow(grid::Spread& grid, int row) {
+    CheckRow r;
+    const int b = grid.colNumber("B"), c = grid.colNumber("C");
+    grid.setPosition(b, row);
+    r.check = grid.text();
+    r.hasFormula = !grid.formula().empty();
+    grid.setPosition(c, row);
+    r.reference = grid.formula();
+    r.normalColour = grid.backColor();
+    r.note = grid.textAt(grid.colNumber("E"), row);
+    r.severity = QString::fromStdString(trimmed(grid.textAt(grid.colNumber("S"), row)))
+                     .toUpper()
+                     .toStdString();
+    r.order = grid.textAt(grid.colNumber("T"), row);
+    return r;
+}
+
+}  // namespace
+
+bool MainController::CheckValidData() {
+    bool valid = true;
+    grid_.setRedraw(false);
+    try {
+        const int header = session_.headerSheet;
+        if (grid_.sheetCount() <= 1 || header < 1) {
+            grid_.setRedraw(true);
+            return true;
+        }
+        std::vector<std::pair<double, std::string>> failures;
+        grid_.setSheet(header);
+        const int lastRow = grid_.maxRows();
+        for (int i = kValidationFirstRow; i <= lastRow; ++i) {
+            grid_.setSheet(header);
+            if (trimmed(grid_.textAt(grid_.colNumber("B"), i)).empty()) continue;
+            const CheckRow r = readCheckRow(grid_, i);
+            if (numericValue(r.check) == 1) continue;
+            const bool blankReference = trimmed(r.reference).empty();
+            if (r.hasFormula) {
+                if (r.severity != "Y" && r.severity != "N") continue;
+                const bool warning = r.severity == "N";
+                const bool marked = SetCellNote(r.reference, r.normalColour, r.note + " ", warning);
+                if (!blankReference && marked) {
+                    failures.emplace_back(numericValue(r.order), r.reference);
+                    if (!warning) valid = false;
+                }
+            } else {
+                if (!blankReference) failures.emplace_back(numericValue(r.order), r.reference);
+                if (r.severity == "Y") valid = false;
+            }
+        }
+        if (!failures.empty()) {
+            std::size_t first = 0;
+            for (std::size_t k = 1; k < failures.size(); ++k)
+                if (failures[k].first <= failures[first].first) first = k;
+            int sheet = 0, col = 0, row = 0;
+            getCellPosition(failures[first].second, sheet, col, row);
+            if (sheet >= 1 && col >= 1 && row >= 1) {
+                const bool events = grid_.eventsEnabled();
+                grid_.setEventsEnabled(false);
+                showSheet(sheet);
+                grid_.setActiveCell(col, row);
+                view().focusGrid();
+                grid_.setEventsEnabled(events);
+            }
+        }
+    } catch (const std::exception& e) {
+        WriteErrorLog(kModule, "CheckValidData", e);
+    }
+    grid_.setRedraw(true);
+    return valid;
+}
+
+bool MainController::SetCellNote(const std::string& reference, grid::Colour normalColour,
+                                 const std::string& note, bool warning) {
+    try {
+        std::string sheetName, cell;
+        splitReference(reference, sheetName, cell);
+        int sheet = 0;
+        for (int s = 1; s <= grid_.sheetCount() - 1; ++s) {
+            if (sameSheetName(grid_.sheetNameOf(s), sheetName)) {
+                sheet = s;
+                break;
+            }
+        }
+        if (sheet == 0) return true;
+        int col = 0, row = 0;
+        splitCell(grid_, cell, col, row);
+        if (col < 1 || row < 1) throw RuntimeError(err::kInvalidCall, "Not a cell: " + reference);
+        const std::vector<xml::Node> entries = sheetEntries();
+        const xml::Node entry =
+            static_cast<std::size_t>(sheet - 1) < entries.size() ? entries[sheet - 1] : xml::Node();
+        grid_.setSheet(sheet);
+        grid_.setPosition(col, row);
+        if (GetAttributeValue(entry, "Active") == "0") {
+            grid_.setNote("");
+            grid_.setBackColor(normalColour);
+            return false;
+        }
+        if (trimmed(note).empty())
+            grid_.setNote("");
+        else if (grid_.note().empty())
+            grid_.setNote(note);
+        else
+            grid_.setNote(grid_.note() + "\r\n" + note);
+        if (!trimmed(grid_.note()).empty())
+            grid_.setBackColor(warning ? kWarningColour : kErrorColour);
+        else
+            grid_.setBackColor(normalColour);
+        return true;
+    } catch (const std::exception& e) {
+        WriteErrorLog(kModule, "SetCellNote", e);
+        return false;
+    }
+}
+
+void MainController::getCellPosition(const std::string& reference, int& sheet, int& col,
+                                     int& row) {
+    try {
+        std::string sheetName, cell;
+        splitReference(reference, sheetName, cell);
+        sheet = 0;
+        for (int s = 1; s <= grid_.sheetCount(); ++s) {
+            if (sameSheetName(grid_.sheetNameOf(s), sheetName)) {
+                sheet = s;
+                break;
+            }
+        }
+        splitCell(grid_, cell, col, row);
+    } catch (const std::exception& e) {
+        WriteErrorLog(kModule, "getCellPosition", e);
+    }
+}
+
+void MainController::ResetErrorCells() {
+    try {
+        if (rule_) rule_->ResetErrorCells();
+        const int header = session_.headerSheet;
+        if (header < 1 || header > grid_.sheetCount()) return;
+        grid_.setRedraw(false);
+        grid_.setSheet(header);
+        const int lastRow = grid_.maxRows();
+        const int b = grid_.colNumber("B"), c = grid_.colNumber("C");
+        for (int i = kValidationFirstRow; i <= lastRow; ++i) {
+            grid_.setSheet(header);
+            grid_.setPosition(b, i);
+            if (grid_.formula().empty()) continue;
+            grid_.setPosition(c, i);
+            const std::string reference = grid_.formula();
+            const grid::Colour colour = grid_.backColor();
+            if (!trimmed(reference).empty()) SetCellNote(reference, colour, "", false);
+        }
+    } catch (const std::exception& e) {
+        WriteErrorLog(kModule, "ResetErrorCells", e);
+    }
+    grid_.setRedraw(true);
+}
+
+void MainController::SetStatus(int col, int row) {
+    try {
+        grid_.setSheet(session_.currentSheet);
+        if (col == -1 && row == -1) {
+            col = grid_.activeCol();
+            row = grid_.activeRow();
+        }
+        grid::GetCellSpan(grid_, col, row);
+        const xml::DocumentPtr doc = clsVariables().Data(session_.currentSheet - 1);
+        if (!doc) return;
+        const xml::Node cell = doc->elementById(grid::MakeCellID(grid_, col, row));
+        if (cell.isNull()) return;
+        std::string text;
+        const std::string statusId = trimmed(GetAttributeValue(cell, "StatusID"));
+        if (!statusId.empty() && statusDoc_) {
+            for (const xml::Node& st : statusDoc_->elementsByTagName("St")) {
+                if (trimmed(GetAttributeValue(st, "ID")) != statusId) continue;
+                const std::string message = GetAttributeValue(st, "Msg");
+                if (!trimmed(message).empty()) text = replaceAll(message, "\\n", "\n");
+                break;
+            }
+        }
+        statusText_ = text;
+        view().setStatusText(statusText_);
+    } catch (const std::exception& e) {
+        WriteErrorLog(kModule, "SetStatus", e);
+    }
+}
+
+void MainController::Form_KeyDown(int keyCode, int shift) {
+    if (keyCode != grid::keys::kF1) return;
+    try {
+        grid_.setSheet(session_.currentSheet);
+        int col = grid_.activeCol(), row = grid_.activeRow();
+        grid::GetCellSpan(grid_, col, row);
+        const std::string id = grid::MakeCellID(grid_, col, row);
+        int context = 0;
+        const std::size_t index = static_cast<std::size_t>(session_.currentSheet - 1);
+        if (index < session_.interfaceIni.size() && session_.interfaceIni[index]) {
+            const xml::Node cell = session_.interfaceIni[index]->elementById(id);
+            context = grid::detail::roundToInt32(
+                numericValue(GetAttributeValue(cell, "HelpContextID")));
+        }
+        helpContext_ = context;
+        view().setHelpContext(context);
+    } catch (const std::exception& e) {
+        WriteErrorLog(kModule, "Form_KeyDown", e);
+    }
+}
+
+void MainController::Form_KeyUp(int keyCode, int shift) {
+    if (keyCode == grid::keys::kF4 && (shift & grid::keys::kAltMask)) cmdExit_Click();
+}
+
+}  // namespace zevo::engine

@@ -1,0 +1,167 @@
+#include "mainForm.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+
+#include "SpreadView.h"
+#include "zevo/clsMessageBox.h"
+
+namespace zevo::ui {
+
+namespace {
+
+// The form's measures are in twips; the screen has 15 twips per pixel.
+constexpr int px(int twips) { return twips / 15; }
+
+constexpr int kButtonWidthTw = 2100;
+constexpr int kButtonHeightTw = 480;
+constexpr int kTitleHeightTw = 400;
+
+QFont formFont(int pointSize, bool bold = false) {
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPointSize(pointSize);
+    font.setBold(bold);
+    return font;
+}
+
+}  // namespace
+
+mainForm::mainForm(engine::MainController& controller, QWidget* parent)
+    : QWidget(parent), controller_(controller) {
+    setObjectName(QStringLiteral("mainForm"));
+    setWindowTitle(QStringLiteral("ZEVO"));
+    // Children in control order (captions are applied in this order).
+    formFrame = new QFrame(this);
+    formFrame->setObjectName(QStringLiteral("formFrame"));
+    lblTitle = new QLabel(QStringLiteral("TO KHAI DANG KY THUE"), formFrame);
+    lblTitle->setObjectName(QStringLiteral("lblTitle"));
+    lblTitle->setAlignment(Qt::AlignCenter);
+    lblTitle->setFont(formFont(11, true));
+    fpSpread1 = new SpreadView(controller.grid(), formFrame);
+    lblStatus = new QLabel(formFrame);
+    lblStatus->setObjectName(QStringLiteral("lblStatus"));
+    lblStatus->setFont(formFont(9));
+    lblStatus->setWordWrap(true);
+    lblStatus->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    buttonFrame = new QFrame(this);
+    buttonFrame->setObjectName(QStringLiteral("buttonFrame"));
+    auto button = [this](const char* name, const char* caption) {
+        auto* b = new QPushButton(QString::fromUtf8(caption), buttonFrame);
+        b->setObjectName(QString::fromLatin1(name));
+        b->setFont(formFont(9));
+        b->resize(px(kButtonWidthTw), px(kButtonHeightTw));
+        return b;
+    };
+    cmdDelete = button("cmdDelete", "Tao moi ho so");
+    cmdExport = button("cmdExport", "Ket xuat tep ho so");
+    cmdImport = button("cmdImport", "Mo tep ho so");
+    cmdPrint = button("cmdPrint", "In to khai");
+    cmdSave = button("cmdSave", "Ghi");
+    cmdExit = button("cmdExit", "Thoat");
+    connect(cmdDelete, &QPushButton::clicked, this, [this] { controller_.cmdDelete_Click(); });
+    connect(cmdExport, &QPushButton::clicked, this, [this] { controller_.cmdExport_Click(); });
+    connect(cmdImport, &QPushButton::clicked, this, [this] { controller_.cmdImport_Click(); });
+    connect(cmdPrint, &QPushButton::clicked, this, [this] { controller_.cmdPrint_Click(); });
+    connect(cmdSave, &QPushButton::clicked, this, [this] {
+        controller_.cmdSave_Click();
+        fpSpread1->refresh();
+    });
+    connect(cmdExit, &QPushButton::clicked, this, [this] { controller_.cmdExit_Click(); });
+    // The window sees F1 and Alt+F4 before the grid does.
+    qApp->installEventFilter(this);
+    controller_.setView(this);
+    resize(1100, 720);
+}
+
+void mainForm::layoutControls() {
+    const int w = width() * 15, h = height() * 15;   // twips
+    int frameW = formFrame->width() * 15, frameH = formFrame->height() * 15;
+    if (w > 200) frameW = w - 200;
+    if (h > 1100) frameH = h - 1100;
+    formFrame->setGeometry(px(100), 0, px(frameW), px(frameH));
+    const int innerW = frameW > 200 ? frameW - 200 : frameW;
+    lblTitle->setGeometry(px(100), px(60), px(innerW), px(kTitleHeightTw));
+    const int gridH = frameH - kTitleHeightTw - 400;
+    if (gridH > 0) {
+        fpSpread1->setUpdatesEnabled(false);
+        fpSpread1->setGeometry(px(100), px(60 + kTitleHeightTw), px(innerW), px(gridH));
+        fpSpread1->setUpdatesEnabled(true);
+    }
+    lblStatus->setGeometry(px(100), px(60 + kTitleHeightTw + std::max(gridH, 0)), px(innerW),
+                           px(400));
+    const int bw = cmdPrint->width() * 15;
+    const int frameWidth = w - 200;
+    buttonFrame->setGeometry(px(100), px(frameH), px(frameWidth), px(1100 - 100));
+    int left = frameWidth - 6 * (bw + 120);
+    for (QPushButton* b : {cmdDelete, cmdExport, cmdImport, cmdPrint, cmdSave, cmdExit}) {
+        b->move(px(left), px(250));
+        left += b->width() * 15 + 120;
+    }
+}
+
+void mainForm::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    layoutControls();
+}
+
+void mainForm::applyCaptions(const std::string& section) {
+    clsMessageBox().SetControlCaption(this, section);
+}
+
+void mainForm::setStatusText(const std::string& text) {
+    lblStatus->setText(QString::fromStdString(text));
+}
+
+void mainForm::setStatusVisible(bool visible) { lblStatus->setVisible(visible); }
+void mainForm::setGridVisible(bool visible) { fpSpread1->setVisible(visible); }
+
+void mainForm::focusGrid() {
+    fpSpread1->refresh();
+    if (SpreadTable* table = fpSpread1->currentTable()) {
+        table->setFocus();
+        table->scrollTo(table->currentIndex());
+    }
+}
+
+void mainForm::gridReloaded() { fpSpread1->rebuild(); }
+void mainForm::gridChanged() { fpSpread1->refresh(); }
+void mainForm::processEvents() { QApplication::processEvents(); }
+void mainForm::closeWindow() { close(); }
+void mainForm::setHelpContext(int context) { helpContext_ = context; }
+
+void mainForm::closeEvent(QCloseEvent* event) {
+    if (controller_.unloaded() || controller_.Form_Unload()) {
+        event->accept();
+    } else {
+        event->ignore();
+        fpSpread1->refresh();
+    }
+}
+
+void mainForm::keyPressEvent(QKeyEvent* event) { QWidget::keyPressEvent(event); }
+void mainForm::keyReleaseEvent(QKeyEvent* event) { QWidget::keyReleaseEvent(event); }
+
+bool mainForm::eventFilter(QObject* watched, QEvent* event) {
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (!widget || widget->window() != this) return false;
+    if (event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_F1) {
+            controller_.Form_KeyDown(grid::keys::kF1, 0);
+            return true;
+        }
+    } else if (event->type() == QEvent::KeyRelease) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_F4 && (key->modifiers() & Qt::AltModifier)) {
+            controller_.Form_KeyUp(grid::keys::kF4, grid::keys::kAltMask);
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace zevo::ui

@@ -1,0 +1,62 @@
+#pragma once
+// The main window: title line, the declaration grid, the status line and the six
+// command buttons. It only shows the controller's state and forwards the user's
+// clicks and keys; everything else is MainController's.
+#include <QWidget>
+
+#include "zevo/engine/MainController.h"
+#include "zevo/engine/MainView.h"
+
+class QFrame;
+class QLabel;
+class QPushButton;
+
+namespace zevo::ui {
+
+class SpreadView;
+
+class mainForm : public QWidget, public engine::MainView {
+    Q_OBJECT
+public:
+    explicit mainForm(engine::MainController& controller, QWidget* parent = nullptr);
+
+    SpreadView* spreadView() const { return fpSpread1; }
+    QLabel* statusLabel() const { return lblStatus; }
+
+    // MainView
+    void applyCaptions(const std::string& section) override;
+    void setStatusText(const std::string& text) override;
+    void setStatusVisible(bool visible) override;
+    void setGridVisible(bool visible) override;
+    void focusGrid() override;
+    void gridReloaded() override;
+    void gridChanged() override;
+    void processEvents() override;
+    void closeWindow() override;
+    void setHelpContext(int context) override;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void layoutControls();
+    engine::MainController& controller_;
+    QFrame* formFrame;
+    QLabel* lblTitle;
+    SpreadView* fpSpread1;
+    QLabel* lblStatus;
+    QFrame* buttonFrame;
+    QPushButton* cmdDelete;
+    QPushButton* cmdExport;
+    QPushButton* cmdImport;
+    QPushButton* cmdPrint;
+    QPushButton* cmdSave;
+    QPushButton* cmdExit;
+    int helpContext_ = 0;
+};
+
+}  // namespace zevo::ui
