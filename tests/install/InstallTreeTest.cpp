@@ -16,6 +16,7 @@
 #include <regex>
 #include <set>
 #include <string>
+#include <vector>
 
 namespace fs = std::filesystem;
 using zevo::grid::CellData;
@@ -211,6 +212,25 @@ TEST_F(InstallTree, BlankDocumentsNameOnlyCellsTheirWorkbooksHold) {
                 ++cells;
             }
             EXPECT_GT(cells, 10);
+        }
+    }
+    // The exchange file: an import into an open declaration compares the first value
+    // of the header row with the tax code and the fourth with the tax office; a cell
+    // that is not exported must not take a value on import either.
+    {
+        Node v = menuEntry("100_7").firstChildElement("Validity");
+        Node first = v.firstChildElement("Sheet");
+        auto doc = load(path(attr(first, "TemplateFolder") + attr(first, "DataFile") + ".xml"));
+        std::vector<std::string> exported;
+        for (const Node& c : doc->documentElement().firstChildElement("Section").firstChildElement("Cells").childElements("Cell"))
+            if (attr(c, "Encode") != "0") exported.push_back(attr(c, "CellID"));
+        ASSERT_GE(exported.size(), 4u);
+        EXPECT_EQ(exported[0], "K_9");
+        EXPECT_EQ(exported[3], "O_15");
+        for (const Node& s : v.childElements("Sheet")) {
+            auto d = load(path(attr(s, "TemplateFolder") + attr(s, "DataFile") + ".xml"));
+            for (const Node& c : d->elementsByTagName("Cell"))
+                EXPECT_EQ(attr(c, "Encode") == "0", attr(c, "Receive") == "0") << attr(c, "CellID");
         }
     }
     // The per-individual report document: input cells of the declaration, places
