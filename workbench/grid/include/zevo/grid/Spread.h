@@ -7,7 +7,7 @@
 //
 // Events: programmatic writes raise nothing, except that while the load-time
 // event class is on, a write raises Change for the written cell and for every
-// formula cell whose computed value changed because of it. User actions (the
+// formula cell of the same sheet whose computed value changed because of it. User actions (the
 // view, or tests through the user* entry points) raise the events of the action
 // when all events are on. Listeners are called in subscription order; a listener
 // may unsubscribe (itself or another) during an event.
