@@ -151,6 +151,20 @@ TEST(GridFormulas, DeletedRowsTurnTheirReferencesIntoRefErrors) {
     EXPECT_EQ(g.value(), "6");
 }
 
+TEST(GridFormulas, RenamingASheetReResolvesReferencesByName) {
+    SpreadModel g;
+    g.fromWorkbookData(twoSheets());
+    g.setSheet(1);
+    g.setSheetName("Other");
+    EXPECT_EQ(at(g, 2, 1, 3), "#REF!");
+    g.setSheet(1);
+    g.setSheetName("TỜ KHAI 01");   // names compare without case
+    EXPECT_EQ(at(g, 2, 1, 3), "7");
+    g.setPosition(1, 1, 7);
+    g.setValue("70");
+    EXPECT_EQ(at(g, 2, 1, 3), "70");
+}
+
 TEST(GridFormulas, LoadTimeClassRaisesChangeForFormulaCellsThatMoved) {
     struct Recorder : SpreadListener {
         std::vector<std::pair<int, int>> changes;

@@ -105,6 +105,23 @@ TEST_F(RowsTest, OverlappingCopyReadsTheSourceBeforeWriting) {
     EXPECT_EQ(g.formula(), "");
 }
 
+TEST_F(RowsTest, TextHeightGrowsWithWrappedLinesOnly) {
+    g.setPosition(6, 15);
+    EXPECT_DOUBLE_EQ(g.maxTextRowHeight(15), kDefaultRowHeightPt);   // nothing written
+    g.setText("ngắn");
+    double oneLine = g.maxTextRowHeight(15);
+    g.setText(std::string(200, 'x'));
+    EXPECT_DOUBLE_EQ(g.maxTextRowHeight(15), oneLine);   // no wrap: one line
+    CellFormat f = g.formatOf(1, 6, 15);
+    f.wrap = true;
+    g.setFormatAt(6, 15, f);
+    EXPECT_GT(g.maxTextRowHeight(15), 3 * oneLine);
+    g.setColWidth(6, 2000);
+    EXPECT_DOUBLE_EQ(g.maxTextRowHeight(15), oneLine);
+    g.setText("a\nb");
+    EXPECT_GT(g.maxTextRowHeight(15), 1.5 * oneLine);
+}
+
 TEST_F(RowsTest, ManyInsertsAtTheTopOfALongListKeepTheOrder) {
     SpreadModel big;
     big.setMaxCols(3);
