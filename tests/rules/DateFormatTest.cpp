@@ -4,7 +4,6 @@
 
 #include "RulesTestSupport.h"
 #include "zevo/rules/DateFormat.h"
-#include "zevo/rules/mdlFuntions.h"
 
 namespace zevo::rules::test {
 namespace {
@@ -89,16 +88,6 @@ TEST(DateText, YearCompletion) {
     EXPECT_EQ(NormalizeYear("2.010"), "2010");
 }
 
-TEST(DateText, ValidDatesOnly) {
-    EXPECT_TRUE(MakeValidDate(2012, 2, 29));
-    EXPECT_FALSE(MakeValidDate(2011, 2, 29));
-    EXPECT_FALSE(MakeValidDate(2011, 4, 31));
-    EXPECT_FALSE(MakeValidDate(2011, 0, 1));
-    EXPECT_FALSE(MakeValidDate(2011, 13, 1));
-    EXPECT_FALSE(MakeValidDate(2011, 1, 0));
-    EXPECT_FALSE(MakeValidDate(10000, 1, 1));
-}
-
 class DateCellTest : public RulesSession {};
 
 TEST_F(DateCellTest, FormatsGiveMaskAndPlaceholder) {
@@ -121,33 +110,6 @@ TEST_F(DateCellTest, FormatsGiveMaskAndPlaceholder) {
         EXPECT_EQ(grid_.mask(), c.mask) << c.format;
         ++row;
     }
-}
-
-TEST_F(DateCellTest, NormalisingRewritesClearsAndStores) {
-    buildGrid();
-    setCurrentSheetNumber(2);   // the cell's own sheet is taken, not the last one used
-    put(1, "N", 39, "1/2/09");
-    NormalizeDateCell(grid_, 1, 39, col("N"), "DD/MM/YYYY");
-    EXPECT_EQ(text(1, "N", 39), "01/02/2009");
-    EXPECT_EQ(storedValue(0, "N_39"), "01/02/2009");
-    EXPECT_EQ(currentSheetNumber(), 1);
-
-    put(1, "U", 39, "31/02/2010");
-    NormalizeDateCell(grid_, 1, 39, col("U"), "DD/MM/YYYY");
-    EXPECT_EQ(text(1, "U", 39), "");
-    EXPECT_EQ(storedValue(0, "U_39"), "");
-    grid_.setPosition(1, col("U"), 39);
-    EXPECT_EQ(grid_.mask(), "99//99//9999");
-
-    clsVariables().Data(0)->elementById("X_39").setAttribute("Value", "stale");
-    NormalizeDateCell(grid_, 1, 39, col("X"), "DD/MM/YYYY");
-    EXPECT_EQ(storedValue(0, "X_39"), "");
-
-    // The cell may already be masked: a full text passes the mask, then is checked.
-    SetDateCellFormat(grid_, 1, 40, col("N"), "DD/MM/YYYY");
-    put(1, "N", 40, "29/02/2012");
-    NormalizeDateCell(grid_, 1, 40, col("N"), "DD/MM/YYYY");
-    EXPECT_EQ(text(1, "N", 40), "29/02/2012");
 }
 
 }  // namespace
