@@ -218,6 +218,20 @@ TEST_F(EndToEndTest, DeclarationIsFilledCheckedSavedAndLoadedAgain) {
     EXPECT_EQ(d.text(1, "D", 41), "aa");
     EXPECT_TRUE(clsVariables().AdjustData(0));
 
+    // A fourth row started by mistake and removed with F6 after the rules' question.
+    d.grid.userMoveTo(col("K"), 40);
+    d.grid.userKeyUp(grid::keys::kF5, 0);
+    d.grid.userEdit(col("K"), 41, "Nhầm");
+    EXPECT_EQ(d.stored(0, "K_41"), "Nhầm");
+    presenter_->push(mrYes);
+    d.grid.userMoveTo(col("K"), 41);
+    d.grid.userKeyUp(grid::keys::kF6, 0);
+    EXPECT_EQ(presenter_->shownIds(), std::vector<std::string>{"0106"});
+    EXPECT_EQ(d.text(1, "D", 41), "aa");
+    EXPECT_TRUE(clsVariables().Data(0)->elementById("K_41").isNull());
+    EXPECT_EQ(d.stored(0, "K_40"), "Lê Văn Cường");
+    presenter_->clear();
+
     // The completion check marks the duplicate identity numbers only.
     d.rule->finish();
     const int last = d.grid.sheetCount();
