@@ -98,6 +98,31 @@ TEST(FormulaFunctions, FindSearchAndSubstitute) {
     EXPECT_EQ(ctx.eval("SUBSTITUTE(\"abc\",\"b\",\"x\",0)"), err(ErrorCode::Value));
 }
 
+TEST(FormulaFunctions, WildcardsMatchWholeTextsAndFindStretches) {
+    test::MapContext ctx;
+    ctx.setText("A1", "abcabd");
+    ctx.setText("A2", "ab*d");
+    ctx.setText("A3", "");
+    EXPECT_EQ(ctx.eval("COUNTIF(A1,\"a*d\")"), num(1));        // star across a false start
+    EXPECT_EQ(ctx.eval("COUNTIF(A1,\"a*c\")"), num(0));        // must reach the end
+    EXPECT_EQ(ctx.eval("COUNTIF(A1,\"*b?\")"), num(1));
+    EXPECT_EQ(ctx.eval("COUNTIF(A1,\"??????\")"), num(1));
+    EXPECT_EQ(ctx.eval("COUNTIF(A1,\"???????\")"), num(0));
+    EXPECT_EQ(ctx.eval("COUNTIF(A1:A2,\"ab~*d\")"), num(1));   // ~ escapes a star
+    EXPECT_EQ(ctx.eval("COUNTIF(A3,\"*\")"), num(1));          // an empty text is text
+    EXPECT_EQ(ctx.eval("SEARCH(\"c?b\",A1)"), num(3));
+    EXPECT_EQ(ctx.eval("SEARCH(\"b?d\",A1)"), err(ErrorCode::Value));   // too few characters left
+    EXPECT_EQ(ctx.eval("SEARCH(\"~*\",A2)"), num(3));
+    EXPECT_EQ(ctx.eval("SEARCH(\"*\",A1,4)"), num(4));
+    // Patterns longer than a machine word take the general path.
+    std::string longText(80, 'x');
+    ctx.setText("B1", longText + "yz");
+    std::string pattern = std::string(70, '?') + "*x?z";
+    EXPECT_EQ(ctx.eval("COUNTIF(B1,\"" + pattern + "\")"), num(1));
+    EXPECT_EQ(ctx.eval("COUNTIF(B1,\"" + std::string(70, '?') + "*q\")"), num(0));
+    EXPECT_EQ(ctx.eval("SEARCH(\"" + std::string(66, 'x') + "y\",B1)"), num(15));
+}
+
 TEST(FormulaFunctions, ValueAndTextConvertBetweenNumbersAndText) {
     test::MapContext ctx;
     EXPECT_EQ(ctx.eval("VALUE(\" 1,234 \")"), num(1234));
@@ -117,6 +142,17 @@ TEST(FormulaFunctions, ValueAndTextConvertBetweenNumbersAndText) {
     EXPECT_EQ(ctx.eval("TEXT(\"7\",\"000\")"), str("007"));
     EXPECT_EQ(ctx.eval("TEXT(\"abc\",\"000\")"), str("abc"));
     EXPECT_EQ(ctx.eval("TEXT(DATE(2024,3,5),\"dd/mm/yyyy\")"), str("05/03/2024"));
+    EXPECT_EQ(ctx.eval("TEXT(DATE(2024,3,5)+0.5,\"d-m-yy hh:mm\")"), str("5-3-24 12:00"));
+    EXPECT_EQ(ctx.eval("TEXT(\"05/03/2024\",\"yyyy-mm-dd\")"), str("2024-03-05"));
+    EXPECT_EQ(ctx.eval("TEXT(0.5,\"#.##\")"), str(".5"));
+    EXPECT_EQ(ctx.eval("TEXT(1234,\"\"\"VND \"\"#,##0\")"), str("VND 1,234"));
+    EXPECT_EQ(ctx.eval("TEXT(0,\"0;-0;\"\"zero\"\"\")"), str("zero"));
+    EXPECT_EQ(ctx.eval("TEXT(\"abc\",\"[Red]@\")"), str("abc"));   // colours are not text
+    EXPECT_EQ(ctx.eval("TEXT(\"abc\",\"<@>\")"), str("<abc>"));
+    EXPECT_EQ(ctx.eval("TEXT(1/3,\"General\")"), str("0.333333333333333"));
+    EXPECT_EQ(ctx.eval("TEXT(-0.001,\"0.0\")"), str("0.0"));
+    EXPECT_EQ(ctx.eval("TEXT(TRUE,\"0\")"), str("TRUE"));
+    EXPECT_EQ(ctx.eval("TEXT(1/0,\"0\")"), err(ErrorCode::Div0));
 }
 
 TEST(FormulaFunctions, AggregatesSkipTextInRangesButNotInArguments) {

@@ -78,6 +78,19 @@ TEST(FormulaShift, RowsPushedOffTheGridBecomeRefErrors) {
     EXPECT_EQ(shifted("SUM(A10:A1048576)", "Own", 20, 5), "SUM(A10:A1048576)");
 }
 
+TEST(FormulaShift, ShiftingACopyLeavesTheOriginalAlone) {
+    // Copies share their tree; a shift must rebuild, never edit in place.
+    Expression original = Expression::parse("SUM(A1:A9)+IF(B5>0,C5,D2)");
+    Expression copy = original;
+    ASSERT_TRUE(copy.shiftRows("Own", "Own", 3, 2));
+    EXPECT_EQ(copy.toText(), "SUM(A1:A11)+IF(B7>0,C7,D2)");
+    EXPECT_EQ(original.toText(), "SUM(A1:A9)+IF(B5>0,C5,D2)");
+    Expression moved = original.offset(1, 0);
+    ASSERT_TRUE(moved.shiftRows("Own", "Own", 1, -1));
+    EXPECT_EQ(moved.toText(), "SUM(A1:A9)+IF(B5>0,C5,D2)");
+    EXPECT_EQ(original.toText(), "SUM(A1:A9)+IF(B5>0,C5,D2)");
+}
+
 TEST(FormulaShift, UnparsedFormulasAreLeftAlone) {
     Expression bad = Expression::parse("SUM(A1");
     EXPECT_FALSE(bad.shiftRows("Own", "Own", 1, 3));
