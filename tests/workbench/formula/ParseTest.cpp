@@ -70,6 +70,19 @@ TEST(FormulaParse, BadTextIsKeptAndEvaluatesToName) {
     std::string deep(100000, '(');
     EXPECT_FALSE(Expression::parse(deep + "1" + std::string(100000, ')')).isValid());
     EXPECT_FALSE(Expression::parse(std::string(100000, '-') + "1").isValid());
+    std::string chain = "1";
+    for (int i = 0; i < 100000; ++i) chain += "+1";
+    EXPECT_FALSE(Expression::parse(chain).isValid());
+    // Long but sensible sums still work.
+    std::string sum = "A1";
+    for (int r = 2; r <= 500; ++r) sum += "+A" + std::to_string(r);
+    Expression e = Expression::parse(sum);
+    ASSERT_TRUE(e.isValid());
+    test::MapContext ctx;
+    ctx.setNumber("A500", 2);
+    ctx.setNumber("A1", 1);
+    EXPECT_EQ(evaluate(e, ctx), test::num(3));
+    EXPECT_EQ(e.references().size(), 500u);
 }
 
 TEST(FormulaParse, ReferencesListEveryCellAndRangeWithItsSheet) {

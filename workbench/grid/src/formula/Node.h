@@ -39,6 +39,7 @@ struct Node {
     Reference ref;
     Op op = Op::Add;
     std::vector<NodePtr> children;
+    int height = 1;          // longest path to a leaf; bounds every recursion over the tree
 };
 
 bool sameTree(const Node& a, const Node& b);

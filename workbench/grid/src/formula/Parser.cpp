@@ -1,4 +1,5 @@
 // Recursive-descent parser from formula text to the node tree.
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -13,8 +14,11 @@ namespace zevo::grid::formula {
 namespace detail {
 namespace {
 
-// Deeper nesting than this is refused rather than risking the stack.
+// Deeper nesting than this is refused rather than risking the stack: parentheses
+// and functions nest at most kMaxDepth levels, and no tree grows taller than
+// kMaxHeight (long chains like A1+A2+...+A500 nest to the left).
 constexpr int kMaxDepth = 200;
+constexpr int kMaxHeight = 1000;
 
 struct ParseFailure {
     std::string message;
@@ -86,12 +90,21 @@ private:
         Parser& p_;
     };
 
-    static NodePtr binary(Op op, NodePtr l, NodePtr r) {
+    // Records the height of a node whose children are set.
+    NodePtr finish(std::shared_ptr<Node> n) {
+        int h = 0;
+        for (const auto& c : n->children) h = std::max(h, c->height);
+        n->height = h + 1;
+        if (n->height > kMaxHeight) fail("formula too long");
+        return n;
+    }
+
+    NodePtr binary(Op op, NodePtr l, NodePtr r) {
         auto n = std::make_shared<Node>();
         n->kind = NodeKind::Binary;
         n->op = op;
         n->children = {std::move(l), std::move(r)};
-        return n;
+        return finish(std::move(n));
     }
 
     NodePtr expression() {
@@ -146,7 +159,7 @@ private:
             auto p = std::make_shared<Node>();
             p->kind = NodeKind::Percent;
             p->children = {n};
-            n = p;
+            n = finish(std::move(p));
         }
         return n;
     }
@@ -162,7 +175,7 @@ private:
         n->kind = NodeKind::Unary;
         n->op = op;
         n->children = {unary()};
-        return n;
+        return finish(std::move(n));
     }
 
     NodePtr primary() {
@@ -175,7 +188,7 @@ private:
             n->kind = NodeKind::Paren;
             n->children = {expression()};
             expect(')');
-            return n;
+            return finish(std::move(n));
         }
         if (c == '"') return stringLiteral();
         if (c == '#') return errorLiteral();
@@ -358,7 +371,7 @@ private:
         n->text = std::move(name);
         if (peek(')')) {
             ++pos_;
-            return n;
+            return finish(std::move(n));
         }
         for (;;) {
             if (peek(',') || peek(')'))
@@ -370,7 +383,7 @@ private:
                 continue;
             }
             expect(')');
-            return n;
+            return finish(std::move(n));
         }
     }
 
