@@ -1,0 +1,102 @@
+// Start-up of the main window on the installed templates and the real rules.
+#include <gtest/gtest.h>
+
+#include "MainWindowTestSupport.h"
+#include "zevo/Xml.h"
+#include "zevo/grid/CellAddress.h"
+
+namespace zevo::engine::test {
+namespace {
+
+using documents::GetAttributeValue;
+
+TEST_F(MainWindowTest, StartUpOpensTheRegistrationDeclaration) {
+    open();
+    if (HasFatalFailure()) return;
+    clsVariables vars;
+    EXPECT_EQ(GetAttributeValue(vars.NodeMenu(), "ID"), "100_7");
+    EXPECT_EQ(controller_->captionSection(), "frmCommonInterfaces");
+    EXPECT_NE(controller_->ruleObject(), nullptr);
+    EXPECT_FALSE(controller_->session().startUp);
+    EXPECT_EQ(grid().activeSheet(), 1);
+    EXPECT_EQ(controller_->session().currentSheet, 1);
+    EXPECT_FALSE(grid().sheetVisibleOf(grid().sheetCount())) << "the last sheet is not a form";
+    for (const xml::Node& entry : vars.NodeValidity().childElements("Sheet"))
+        EXPECT_EQ(GetAttributeValue(entry, "Active"), "1");
+    EXPECT_TRUE(fs::exists(tree_->dataFolder() / "Session.dat"));
+
+    // The status line describes the cell that has the cursor.
+    grid().setSheet(1);
+    const std::string id = grid::MakeCellID(grid(), grid().activeCol(), grid().activeRow());
+    const std::string statusId =
+        GetAttributeValue(vars.Data(0)->elementById(id), "StatusID");
+    ASSERT_FALSE(statusId.empty()) << id;
+    auto status = xml::Document::fromFile((tree_->bin() / "Status.xml").string());
+    std::string expected;
+    for (const xml::Node& st : status->elementsByTagName("St"))
+        if (GetAttributeValue(st, "ID") == statusId) expected = GetAttributeValue(st, "Msg");
+    ASSERT_FALSE(expected.empty());
+    EXPECT_EQ(controller_->statusText(), expected);
+    EXPECT_EQ(view_.status, expected);
+
+    EXPECT_TRUE(presenter_->shown().empty());
+    EXPECT_EQ(errorLog(), "");
+}
+
+TEST_F(MainWindowTest, SecondInstanceEndsSilentlyAndTheFirstKeepsItsDeclaration) {
+    open();
+    if (HasFatalFailure()) return;
+    const xml::DocumentPtr first = clsVariables().Data(0);
+    auto second = makeController();
+    EXPECT_EQ(second->Form_Load(), StartResult::OtherInstance);
+    EXPECT_TRUE(presenter_->shown().empty());
+    EXPECT_EQ(clsVariables().Data(0), first);
+    second.reset();
+
+    // Once the first instance is gone, the program starts again.
+    controller_.reset();
+    controller_ = makeController();
+    EXPECT_EQ(controller_->Form_Load(), StartResult::Ready);
+}
+
+TEST_F(MainWindowTest, DamagedDataFileIsReportedOnceAndNotLost) {
+    const std::string damaged = "<?xml version=\"1.0\"?><Sections><Section><Cells>";
+    writeFile(dataFile("TK_DKT.xml"), damaged);
+    open();
+    if (HasFatalFailure()) return;
+    EXPECT_EQ(presenter_->shown().size(), 1u);
+    bool kept = false;
+    for (const auto& entry : fs::recursive_directory_iterator(tree_->dataFolder()))
+        if (entry.is_regular_file() && readFile(entry.path()) == damaged) kept = true;
+    EXPECT_TRUE(kept) << "the unreadable file or a copy of it must survive";
+    // The declaration is still usable.
+    grid().userEdit(col("K"), 7, "Công ty A");
+    EXPECT_EQ(stored(0, "K_7"), "Công ty A");
+}
+
+TEST_F(MainWindowTest, ReloadStartsAfreshAndKeepsEditsFlowingIntoTheDocuments) {
+    open();
+    if (HasFatalFailure()) return;
+    grid().userEdit(col("K"), 7, "Chưa ghi");
+    EXPECT_EQ(stored(0, "K_7"), "Chưa ghi");
+    controller_->Reload();
+    EXPECT_EQ(grid().textOf(1, col("K"), 7), "") << "nothing was saved";
+    EXPECT_FALSE(controller_->IsAdjustData());
+    grid().userEdit(col("K"), 7, "Sau khi nạp lại");
+    EXPECT_EQ(stored(0, "K_7"), "Sau khi nạp lại");
+    EXPECT_TRUE(controller_->IsAdjustData());
+    EXPECT_NE(controller_->ruleObject(), nullptr);
+    EXPECT_EQ(errorLog(), "");
+}
+
+TEST_F(MainWindowTest, MenuWithoutTheRegistrationEntryStopsStartUpAndLogs) {
+    const fs::path menu = tree_->bin() / "Menu.xml";
+    fs::remove(menu);
+    writeFile(menu, "<?xml version=\"1.0\"?><Root><Menu ID=\"100_8\"/></Root>");
+    EXPECT_EQ(controller_->Form_Load(), StartResult::Stopped);
+    EXPECT_NE(errorLog().find("Form_Load"), std::string::npos);
+    EXPECT_TRUE(presenter_->shown().empty());
+}
+
+}  // namespace
+}  // namespace zevo::engine::test
