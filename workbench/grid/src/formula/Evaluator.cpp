@@ -196,7 +196,7 @@ Value evaluate(const Expression& expression, EvalContext& context) {
         return v.isEmpty() ? Value::number(0) : v;
     } catch (const std::bad_alloc&) {
         return Value::error(ErrorCode::Num);
-    } catch (const std::exception&) {
+    } catch (...) {
         return Value::error(ErrorCode::Value);
     }
 }

@@ -78,7 +78,9 @@ private:
     std::string error_;   // "" when valid
 };
 
-// Computes the formula's value. Never throws for any formula or cell content.
+// Computes the formula's value. A result that is a blank cell reads 0 (=A1 with A1
+// blank shows 0), as in a spreadsheet; an invalid expression gives #NAME?. Never
+// throws: a failure inside the context becomes #VALUE!.
 Value evaluate(const Expression& expression, EvalContext& context);
 
 }  // namespace zevo::grid::formula
