@@ -1,0 +1,164 @@
+// The main window shown offscreen: keys typed into the grid view reach the sheet
+// documents, F5 grows the list, the buttons carry their captions in order, and
+// saving marks the failing cell in the view.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+
+#include "SpreadDelegate.h"
+#include "SpreadTableModel.h"
+#include "SpreadView.h"
+#include "TempInstallTree.h"
+#include "mainForm.h"
+#include "zevo/ErrorLog.h"
+#include "zevo/ScriptedMessagePresenter.h"
+#include "zevo/clsVariables.h"
+#include "zevo/documents/Attributes.h"
+#include "zevo/grid/ColumnLetters.h"
+
+namespace zevo::ui::test {
+namespace {
+
+namespace fs = std::filesystem;
+using Ids = std::vector<std::string>;
+
+int col(const char* letters) { return grid::columnNumber(letters); }
+
+std::string readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+std::string stored(int sheetIndex, const std::string& id) {
+    return documents::GetAttributeValue(clsVariables().Data(sheetIndex)->elementById(id), "Value");
+}
+
+TEST(InputMask, GridMasksBecomeQtInputMasks) {
+    EXPECT_EQ(toInputMask("99//99//9999"), QStringLiteral("99/99/9999"));
+    EXPECT_EQ(toInputMask("99.99"), QStringLiteral("99.99"));
+    EXPECT_EQ(toInputMask("AA-?"), QStringLiteral("NN-A"));
+    // Literals that are mask characters in Qt are escaped.
+    EXPECT_EQ(toInputMask("9//B"), QStringLiteral("9/\\B"));
+}
+
+class MainFormTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        static int argc = 1;
+        static char name[] = "mainform_window_test";
+        static char* argv[] = {name, nullptr};
+        if (!QApplication::instance()) new QApplication(argc, argv);
+        clsVariables::resetSession();
+        if (!tools::TempInstallTree::staged(ZEVO_DIST_DIR)) GTEST_SKIP() << "no staged tree";
+        tree_ = std::make_unique<tools::TempInstallTree>(ZEVO_DIST_DIR, ZEVO_BUSINESS_DIR,
+                                                         "zevo-mainform");
+        setErrorLogFolderOverride(tree_->root().string());
+        presenter_ = std::make_shared<ScriptedMessagePresenter>();
+        clsMessageBox::setPresenter(presenter_);
+    }
+    void TearDown() override {
+        clsMessageBox::setPresenter(nullptr);
+        setErrorLogFolderOverride("");
+        tree_.reset();
+        clsVariables::resetSession();
+    }
+
+    // Moves the view's cursor to (column, row) of the shown sheet and types.
+    static void typeInto(SpreadTable* table, const char* column, int row, const QString& text) {
+        table->setCurrentIndex(table->model()->index(row - 1, col(column) - 1));
+        // The first key opens the editor; the rest go to the editor as a user's would.
+        QTest::keyClick(table, text.at(0).toLatin1());
+        QWidget* editor = table->viewport()->findChild<QLineEdit*>();
+        ASSERT_NE(editor, nullptr) << "typing starts editing";
+        QTest::keyClicks(editor, text.mid(1));
+        QTest::keyClick(editor, Qt::Key_Return);
+        QApplication::processEvents();   // the editor closes on a queued call
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    std::unique_ptr<tools::TempInstallTree> tree_;
+    std::shared_ptr<ScriptedMessagePresenter> presenter_;
+};
+
+TEST_F(MainFormTest, TypingThroughTheViewF5AndSave) {
+    engine::MainController controller;
+    controller.setInstanceLockPath((tree_->root() / "zevo.lock").string());
+    mainForm window(controller);
+    ASSERT_EQ(controller.Form_Load(), engine::StartResult::Ready);
+    window.resize(1200, 760);
+    window.show();
+    window.activateWindow();
+    window.focusGrid();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+
+    // Captions from the catalogue; the buttons stand in order and end 120 twips
+    // (8 px) before the right edge of their frame.
+    const auto* save = window.findChild<QPushButton*>(QStringLiteral("cmdSave"));
+    const auto* exit = window.findChild<QPushButton*>(QStringLiteral("cmdExit"));
+    const auto* create = window.findChild<QPushButton*>(QStringLiteral("cmdDelete"));
+    ASSERT_TRUE(save && exit && create);
+    EXPECT_EQ(save->text(), QStringLiteral("Ghi"));
+    EXPECT_LT(create->x(), save->x());
+    EXPECT_LT(save->x(), exit->x());
+    EXPECT_EQ(exit->parentWidget()->width() - (exit->x() + exit->width()), 8);
+    EXPECT_FALSE(window.windowTitle().isEmpty());
+
+    SpreadView* view = window.spreadView();
+    ASSERT_EQ(view->count(), 2) << "two visible sheets";
+    SpreadTable* table = view->currentTable();
+    ASSERT_NE(table, nullptr);
+    EXPECT_EQ(table->sheet(), 1);
+
+    typeInto(table, "K", 7, QStringLiteral("Cong ty A"));
+    EXPECT_EQ(stored(0, "K_7"), "Cong ty A");
+    EXPECT_EQ(table->model()->index(6, col("K") - 1).data().toString(), QStringLiteral("Cong ty A"));
+    // Enter moved the cursor on.
+    EXPECT_GT(table->currentIndex().row(), 6);
+
+    typeInto(table, "K", 38, QStringLiteral("Nguyen Van An"));
+    EXPECT_EQ(stored(0, "K_38"), "Nguyen Van An");
+    // A masked date takes the digits only.
+    typeInto(table, "N", 38, QStringLiteral("01021985"));
+    EXPECT_EQ(stored(0, "N_38"), "01/02/1985");
+
+    const int rowsBefore = table->model()->rowCount();
+    table->setCurrentIndex(table->model()->index(37, col("K") - 1));
+    QTest::keyClick(table, Qt::Key_F5);
+    EXPECT_EQ(table->model()->rowCount(), rowsBefore + 1);
+    EXPECT_EQ(table->model()->index(39, col("D") - 1).data().toString(), QStringLiteral("aa"));
+    EXPECT_FALSE(clsVariables().Data(0)->elementById("K_39").isNull());
+
+    // Save: the organisation's tax code is missing, so the user is asked; No
+    // writes nothing and leaves the cell marked with its note in the view.
+    presenter_->push(mrNo);
+    QTest::mouseClick(const_cast<QPushButton*>(save), Qt::LeftButton);
+    EXPECT_EQ(presenter_->shownIds(), Ids({"0015"}));
+    EXPECT_FALSE(fs::exists(tree_->dataFolder() / "TK_DKT.xml"));
+    const QModelIndex taxCode = table->model()->index(8, col("K") - 1);
+    EXPECT_FALSE(taxCode.data(Qt::ToolTipRole).toString().isEmpty());
+    EXPECT_TRUE(taxCode.data(SpreadTableModel::HasNoteRole).toBool());
+    EXPECT_EQ(table->currentIndex(), taxCode);
+
+    presenter_->push(mrYes);
+    QTest::mouseClick(const_cast<QPushButton*>(save), Qt::LeftButton);
+    EXPECT_EQ(presenter_->shownIds(), Ids({"0015", "0015", "0002"}));
+    EXPECT_NE(readFile(tree_->dataFolder() / "TK_DKT.xml").find("Nguyen Van An"), std::string::npos);
+
+    // Everything is saved: the close box closes without a question.
+    EXPECT_TRUE(window.close());
+    EXPECT_TRUE(controller.unloaded());
+    EXPECT_EQ(presenter_->shown().size(), 3u);
+}
+
+}  // namespace
+}  // namespace zevo::ui::test
