@@ -7,6 +7,7 @@
 
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <ctime>
 #include <exception>
@@ -144,6 +145,13 @@ StartResult MainController::Form_Load() {
 
 void MainController::loadSteps() {
     clsVariables vars;
+    startupTimings_.clear();
+    auto mark = std::chrono::steady_clock::now();
+    auto step = [&](const char* name) {
+        const auto now = std::chrono::steady_clock::now();
+        startupTimings_.emplace_back(name, std::chrono::duration<double, std::milli>(now - mark).count());
+        mark = now;
+    };
     // A reload replaces the rule object: it lets go of the grid first.
     if (rule_) {
         rule_->fps(nullptr);
@@ -174,6 +182,7 @@ void MainController::loadSteps() {
     if (validity.isNull())
         throw RuntimeError(err::kObjectRequired, "No template version applies to today");
     vars.NodeValidity(validity);
+    step("catalogues, menu and template version");
     const std::vector<xml::Node> sheets = sheetEntries();
     for (std::size_t i = 0; i < sheets.size() && i < 2; ++i)
         SetAttributeValue(sheets[i], "Active", "1");
@@ -198,8 +207,10 @@ void MainController::loadSteps() {
     view().applyCaptions(captionSection_);
 
     LoadTemplate(grid_, true);
+    step("LoadTemplate");
     SetupSpread(session_, grid_);
     FormatGrid(session_, grid_);
+    step("SetupSpread and FormatGrid");
 
     const std::string className = trimmed(GetAttributeValue(validity, "Class"));
     if (!className.empty()) {
@@ -213,6 +224,7 @@ void MainController::loadSteps() {
         rule_->fps(&grid_);
         rule_->Prepare1();
     }
+    step("rule object and Prepare1");
 
     xml::LoadResult statusResult;
     statusDoc_ =
@@ -221,6 +233,7 @@ void MainController::loadSteps() {
         WriteErrorLog(kModule, "LoadStatusFile", err::kFileNotFound, statusResult.reason);
 
     LoadInitFiles(session_, grid_, true);
+    step("LoadInitFiles");
     vars.AdjustDataReDim(grid_.sheetCount() - 2);
 
     // The rules see nothing of the loading; the window's change handler stores
@@ -230,6 +243,7 @@ void MainController::loadSteps() {
     grid_.setLoadEventsEnabled(true);
     session_.loading = true;
     SetupData(session_, grid_);
+    step("SetupData");
     session_.loading = false;
     grid_.setLoadEventsEnabled(false);
     grid_.setEventsEnabled(false);
@@ -237,6 +251,7 @@ void MainController::loadSteps() {
         rule_->fps(&grid_);
         rule_->Prepare2();
     }
+    step("Prepare2");
 
     HideInactiveSheets(grid_);
     grid_.setActiveSheet(1);
@@ -244,6 +259,7 @@ void MainController::loadSteps() {
     session_.currentSheet = 1;
     SetStatus(-1, -1);
     grid_.setEventsEnabled(true);
+    step("sheets shown and status line");
 }
 
 void MainController::Reload() {

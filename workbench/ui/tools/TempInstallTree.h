@@ -16,9 +16,12 @@ namespace zevo::ui::tools {
 class TempInstallTree {
 public:
     // `dist`: the staged tree; `businessDir`: folder of libZEVO_Business.so.
-    TempInstallTree(const std::filesystem::path& dist, const std::filesystem::path& businessDir,
-                    const std::string& name) {
+    TempInstallTree(const std::filesystem::path& distFolder,
+                    const std::filesystem::path& businessFolder, const std::string& name) {
         namespace fs = std::filesystem;
+        // Links must not depend on the folder the program was started from.
+        const fs::path dist = fs::absolute(distFolder);
+        const fs::path businessDir = fs::absolute(businessFolder);
         root_ = fs::temp_directory_path() / (name + "-" + std::to_string(::getpid()));
         fs::remove_all(root_);
         fs::create_directories(root_ / "Bin");

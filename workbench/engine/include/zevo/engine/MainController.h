@@ -120,6 +120,10 @@ public:
     bool exitCancelled() const { return exitCancelled_; }
     // The caption section chosen at start-up.
     const std::string& captionSection() const { return captionSection_; }
+    // How long each step of the last start-up took (milliseconds), for benchmarks.
+    const std::vector<std::pair<std::string, double>>& startupTimings() const {
+        return startupTimings_;
+    }
 
 private:
     class StatusListener;
@@ -148,6 +152,7 @@ private:
     std::unique_ptr<QLockFile> lock_;
 
     std::string statusText_;
+    std::vector<std::pair<std::string, double>> startupTimings_;
     std::string captionSection_;
     std::string exitReason_;
     int helpContext_ = 0;
