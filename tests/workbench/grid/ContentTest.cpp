@@ -95,17 +95,44 @@ TEST_F(ContentTest, MaskedCellTakesTextThatFitsAndAddsLeftOutLiterals) {
     EXPECT_EQ(grid.text(), "01/02/2024");
     grid.setText("31122023");
     EXPECT_EQ(grid.text(), "31/12/2023");
-    grid.setText("1/2/2024");
-    EXPECT_EQ(grid.text(), "31/12/2023");
-    grid.setText("ab/cd/efgh");
-    EXPECT_EQ(grid.text(), "31/12/2023");
-    grid.setText("01/02/20245");
-    EXPECT_EQ(grid.text(), "31/12/2023");
     grid.setText("");
     EXPECT_EQ(grid.text(), "");
     CellLook look = grid.look(1, 2, 3);
     EXPECT_TRUE(look.placeholderShown);
     EXPECT_EQ(look.text, "__/__/____");
+}
+
+TEST_F(ContentTest, MaskedCellKeepsShortFieldsAsTypedAndRefusesWhatDoesNotFit) {
+    grid.setCellType(CellType::Masked);
+    grid.setMask("99//99//9999");
+    // Short fields closed by the literal the user typed stay as typed: the rules
+    // rewrite them into the full form afterwards.
+    for (const char* typed : {"1/2/09", "1/2/2024", "01/2/24", "1/2/", "1/", "1", "/2/09"}) {
+        grid.setText(typed);
+        EXPECT_EQ(grid.text(), typed);
+    }
+    grid.setText("0102");   // literals left out after full fields are filled in
+    EXPECT_EQ(grid.text(), "01/02");
+    grid.setText("1/2/09");
+    for (const char* refused : {"ab/cd/efgh", "1a/2/09", "01/02/20245", "123/4/2024",
+                                "1/2/3/4", "1/2/2024/", "1.2.2024", "1 /2/09"}) {
+        grid.setText(refused);
+        EXPECT_EQ(grid.text(), "1/2/09") << refused;
+    }
+
+    // Other masks: letters, a literal run at the start and trailing literals.
+    grid.setMask("(999) ??");
+    grid.setText("123ab");
+    EXPECT_EQ(grid.text(), "(123) ab");
+    grid.setText("(12) a");
+    EXPECT_EQ(grid.text(), "(12) a");
+    grid.setText("(12) 3");
+    EXPECT_EQ(grid.text(), "(12) a");
+    grid.setMask("999-");
+    grid.setText("123");
+    EXPECT_EQ(grid.text(), "123-");
+    grid.setText("12");
+    EXPECT_EQ(grid.text(), "12");
 }
 
 TEST_F(ContentTest, CheckBoxReadsAndTakesOneAndZero) {
@@ -135,6 +162,58 @@ TEST_F(ContentTest, ComboBoxKeepsOnlyItsItemsAndTracksTheSelection) {
     grid.setComboIndex(-1);
     EXPECT_EQ(grid.text(), "");
     EXPECT_EQ(grid.comboIndex(), -1);
+}
+
+TEST_F(ContentTest, ComboListsOfTheSameTextAreSharedAndSelectByItem) {
+    // Many cells given the same long list share one parsed copy.
+    std::string wards;
+    for (int i = 0; i < 3000; ++i) wards += "Phường " + std::to_string(i) + "\t";
+    wards += "Phường 7\t";   // a duplicate at the end
+    for (int row = 1; row <= 10; ++row) {
+        grid.setPosition(4, row);
+        grid.setCellType(CellType::ComboBox);
+        grid.setComboList(std::string(wards));   // a fresh copy of the text each time
+    }
+    const CellFormat first = grid.formatOf(1, 4, 1);
+    const CellFormat last = grid.formatOf(1, 4, 10);
+    EXPECT_EQ(&first.comboList.items(), &last.comboList.items());
+    EXPECT_EQ(first.comboList.items().size(), 3001u);
+    EXPECT_EQ(first.comboList.text(), wards);
+
+    grid.setPosition(4, 5);
+    EXPECT_EQ(grid.comboList(), wards);
+    grid.setText("Phường 2999");
+    EXPECT_EQ(grid.comboIndex(), 2999);
+    grid.setText("Phường 7");   // the first of equal items
+    EXPECT_EQ(grid.comboIndex(), 7);
+    grid.setComboIndex(3000);   // the chosen duplicate stays chosen
+    EXPECT_EQ(grid.text(), "Phường 7");
+    EXPECT_EQ(grid.comboIndex(), 3000);
+    grid.setText("Phường 3000");
+    EXPECT_EQ(grid.text(), "Phường 7");
+
+    // A new list keeps the text when it is still an item, at its new place.
+    grid.setComboList("A\tPhường 7\t");
+    EXPECT_EQ(grid.comboIndex(), 1);
+    grid.setComboList("A\tB\t");
+    EXPECT_EQ(grid.text(), "Phường 7");
+    EXPECT_EQ(grid.comboIndex(), -1);
+    grid.setComboList("");
+    EXPECT_EQ(grid.comboList(), "");
+    EXPECT_TRUE(grid.formatOf(1, 4, 5).comboList.empty());
+    // The other cells still hold the long list.
+    EXPECT_EQ(grid.formatOf(1, 4, 6).comboList.text(), wards);
+}
+
+TEST_F(ContentTest, ComboListWithoutClosingTabOrWithEmptyItems) {
+    ComboList list("x\t\ty");
+    ASSERT_EQ(list.items().size(), 3u);
+    EXPECT_EQ(list.indexOf(""), 1);
+    EXPECT_EQ(list.indexOf("y"), 2);
+    EXPECT_EQ(list.indexOf("z"), -1);
+    EXPECT_EQ(ComboList().indexOf(""), -1);
+    EXPECT_TRUE(ComboList("x\t") == ComboList(std::string("x\t")));
+    EXPECT_FALSE(ComboList("x\t") == ComboList());
 }
 
 TEST_F(ContentTest, DateCellNormalisesDatesAndRefusesOthers) {

@@ -121,26 +121,56 @@ std::vector<MaskSlot> parseMask(const std::string& mask) {
     return slots;
 }
 
-// The text fitted to the mask: literals may be typed or left out.
+bool slotTakes(char kind, unsigned char ch) {
+    switch (kind) {
+        case 'X': return true;
+        case '9': return isDigit(static_cast<char>(ch));
+        case 'A': return isDigit(static_cast<char>(ch)) || isAsciiLetter(ch) || ch >= 0x80;
+        case '?': return isAsciiLetter(ch) || ch >= 0x80;
+        default: return false;
+    }
+}
+
+// The text a masked edit control keeps of `input`. Each field (a run of
+// character slots between literals) takes up to its length of fitting
+// characters; a field may stop short where the user typed the literal that
+// follows it, or at the end of the input. A literal the user left out after a
+// full field is filled in. Anything else refuses the input.
 std::optional<std::string> fitMask(const std::string& mask, const std::string& input) {
-    std::vector<MaskSlot> slots = parseMask(mask);
+    const std::vector<MaskSlot> slots = parseMask(mask);
     std::string out;
     std::size_t i = 0;
-    for (const MaskSlot& slot : slots) {
-        if (slot.kind == 'L') {
-            if (input.compare(i, slot.literal.size(), slot.literal) == 0) i += slot.literal.size();
-            out += slot.literal;
+    bool fieldFull = true;   // the field before the current literal holds all it can
+    for (std::size_t s = 0; s < slots.size();) {
+        if (slots[s].kind == 'L') {
+            const std::string& lit = slots[s].literal;
+            if (input.compare(i, lit.size(), lit) == 0) {
+                i += lit.size();
+            } else if (i >= input.size()) {
+                // Input done: trailing literals complete a full text.
+                bool onlyLiterals = true;
+                for (std::size_t t = s; t < slots.size(); ++t) onlyLiterals &= slots[t].kind == 'L';
+                if (!(fieldFull && onlyLiterals)) return out;
+            } else if (!fieldFull) {
+                return std::nullopt;
+            }
+            out += lit;
+            ++s;
             continue;
         }
-        if (i >= input.size()) return std::nullopt;
-        std::size_t len = formula::utf8Offset(std::string_view(input).substr(i), 1);
-        unsigned char ch = static_cast<unsigned char>(input[i]);
-        bool ok = slot.kind == 'X' || (slot.kind == '9' && isDigit(static_cast<char>(ch))) ||
-                  (slot.kind == 'A' && (isDigit(static_cast<char>(ch)) || isAsciiLetter(ch) || ch >= 0x80)) ||
-                  (slot.kind == '?' && (isAsciiLetter(ch) || ch >= 0x80));
-        if (!ok) return std::nullopt;
-        out += input.substr(i, len);
-        i += len;
+        // A field: the slots up to the next literal.
+        std::size_t end = s;
+        while (end < slots.size() && slots[end].kind != 'L') ++end;
+        std::size_t taken = s;
+        while (taken < end && i < input.size() &&
+               slotTakes(slots[taken].kind, static_cast<unsigned char>(input[i]))) {
+            std::size_t len = formula::utf8Offset(std::string_view(input).substr(i), 1);
+            out += input.substr(i, len);
+            i += len;
+            ++taken;
+        }
+        fieldFull = taken == end;
+        s = end;
     }
     if (i != input.size()) return std::nullopt;
     return out;
@@ -220,10 +250,9 @@ std::optional<CellContent> acceptInput(const CellFormat& fmt, const std::string&
         }
         case CellType::ComboBox: {
             if (input.empty()) return CellContent{};
-            std::vector<std::string> items = comboItems(fmt.comboList);
-            for (std::size_t i = 0; i < items.size(); ++i)
-                if (items[i] == input) return textContent(input, static_cast<int>(i));
-            return std::nullopt;
+            const int index = fmt.comboList.indexOf(input);
+            if (index < 0) return std::nullopt;
+            return textContent(input, index);
         }
         case CellType::Date: {
             if (trimBlanks(input).empty()) return CellContent{};

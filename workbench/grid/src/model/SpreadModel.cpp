@@ -454,13 +454,10 @@ void SpreadModel::setDigitsOnly(bool digits) {
 std::string SpreadModel::comboList() const { return d_->formatAt(d_->cur(), d_->col, d_->row).comboList; }
 void SpreadModel::setComboList(const std::string& items) {
     editFormat(*d_, [&](CellFormat& f, Cell& c) {
-        f.comboList = items;
+        f.comboList = ComboList(items);
         if (f.type != CellType::ComboBox) return;
         // The selection follows the new list: kept when the text is still an item.
-        c.comboIndex = -1;
-        std::vector<std::string> list = comboItems(items);
-        for (std::size_t i = 0; i < list.size(); ++i)
-            if (!c.text.empty() && list[i] == c.text) c.comboIndex = static_cast<int>(i);
+        c.comboIndex = c.text.empty() ? -1 : f.comboList.indexOf(c.text);
     });
 }
 
@@ -472,18 +469,18 @@ int SpreadModel::comboIndex() const {
 void SpreadModel::setComboIndex(int index) {
     if (d_->col < 1 || d_->row < 1) return;
     const CellFormat& f = d_->formatAt(d_->cur(), d_->col, d_->row);
-    std::vector<std::string> items = comboItems(f.comboList);
-    if (index < 0 || index >= static_cast<int>(items.size())) {
+    const ComboList list = f.comboList;   // listeners of the write may change the cell
+    const bool combo = f.type == CellType::ComboBox;
+    if (index < 0 || index >= static_cast<int>(list.items().size())) {
         d_->write(d_->addressed, d_->col, d_->row, "", false, true);
         return;
     }
-    if (f.type == CellType::ComboBox) {
-        d_->write(d_->addressed, d_->col, d_->row, items[index], false, true);
+    const std::string& item = list.items()[static_cast<std::size_t>(index)];
+    d_->write(d_->addressed, d_->col, d_->row, item, false, true);
+    if (combo) {
         // Duplicate items: the chosen index wins over the first match.
         Cell* c = d_->cur().cellPtr(d_->col, d_->row);
-        if (c && !c->formula && c->text == items[index]) c->comboIndex = index;
-    } else {
-        d_->write(d_->addressed, d_->col, d_->row, items[index], false, true);
+        if (c && !c->formula && c->text == item) c->comboIndex = index;
     }
 }
 

@@ -15,8 +15,13 @@
 //             (no clamping); "" empties the cell. Percent text "12" or "12%" = 0.12
 //   date      d/m/yyyy, kept as dd/mm/yyyy; refused when no calendar date
 //   masked    text fitting the mask (9 or # digit, A letter or digit, ? letter,
-//             X or & anything, "/" makes the next character literal); literals
-//             may be left out and are filled in
+//             X or & anything, "/" makes the next character literal), as a
+//             masked edit control takes it: each field (run of mask characters
+//             between literals) holds at most its length, fields may be short
+//             while the literals are typed ("1/2/09" for "99//99//9999"), a
+//             literal left out after a full field is filled in ("31122023"
+//             becomes "31/12/2023"); refused for a wrong character or too many
+//             characters or fields
 //   combo     one of the items (the selection follows); "" clears
 //   check box "1" (also "-1", "true") or "0" (also "", "false")
 //   others    as written
@@ -40,6 +45,27 @@ inline constexpr double kDefaultNumberBound = 99999999999999.0;
 inline constexpr double kDefaultRowHeightPt = 15.0;
 inline constexpr double kDefaultColWidthPx = 64.0;
 
+// A pick list: its text (items ended by tabs) and the items, parsed once. Lists
+// of the same text are interned, so a list of thousands of items assigned to many
+// cells is parsed and stored once and copying it costs a reference count.
+class ComboList {
+public:
+    struct Data;
+
+    ComboList() = default;
+    ComboList(const std::string& text);   // NOLINT: formats take list texts
+    const std::string& text() const;
+    operator const std::string&() const { return text(); }   // NOLINT
+    const std::vector<std::string>& items() const;
+    // Position of the first item equal to `item`; -1 when there is none.
+    int indexOf(const std::string& item) const;
+    bool empty() const { return !data_; }
+    bool operator==(const ComboList& other) const;
+
+private:
+    std::shared_ptr<const Data> data_;   // null for the empty list
+};
+
 // Everything about a cell but its content.
 struct CellFormat {
     CellType type = CellType::Edit;
@@ -53,7 +79,7 @@ struct CellFormat {
     bool showSeparators = false;
     int decimals = -1;                   // -1 = as many as the value needs
     bool digitsOnly = false;
-    std::string comboList;               // items ended by tabs
+    ComboList comboList;                 // items ended by tabs
     std::string mask;
     std::string placeholder;
     std::string checkCaption;

@@ -1,0 +1,104 @@
+// Pick lists interned by their text: the engine gives the same ward list of
+// thousands of items to two cells of every row of a large declaration.
+#include <functional>
+#include <mutex>
+#include <string_view>
+#include <unordered_map>
+
+#include "ModelImpl.h"
+
+namespace zevo::grid {
+
+struct ComboList::Data {
+    std::string text;
+    std::vector<std::string> items;
+    std::unordered_map<std::string_view, int> firstIndex;   // views into `items`
+};
+
+namespace {
+
+std::shared_ptr<const ComboList::Data> makeData(const std::string& text) {
+    // Not make_shared: the items go when the last cell lets go, not the table's entry.
+    std::shared_ptr<ComboList::Data> data(new ComboList::Data);
+    data->text = text;
+    data->items = comboItems(text);
+    data->firstIndex.reserve(data->items.size());
+    for (std::size_t i = 0; i < data->items.size(); ++i)
+        data->firstIndex.emplace(data->items[i], static_cast<int>(i));   // keeps the first
+    return data;
+}
+
+// Lists alive somewhere, by the hash of their text. Entries of lists no cell holds
+// any more are dropped when their bucket is next searched or the table grows.
+class Interned {
+public:
+    std::shared_ptr<const ComboList::Data> get(const std::string& text) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        // The same list given to cell after cell: one comparison, no hashing.
+        if (last_ && last_->text == text) return last_;
+        const std::size_t hash = std::hash<std::string>()(text);
+        auto& bucket = table_[hash];
+        std::shared_ptr<const ComboList::Data> found;
+        for (std::size_t i = 0; i < bucket.size();) {
+            auto alive = bucket[i].lock();
+            if (!alive) {
+                bucket.erase(bucket.begin() + static_cast<std::ptrdiff_t>(i));
+                continue;
+            }
+            if (!found && alive->text == text) found = alive;
+            ++i;
+        }
+        if (!found) {
+            found = makeData(text);
+            bucket.push_back(found);
+            if (table_.size() > 2 * swept_ + 64) sweep();
+        }
+        last_ = found;
+        return found;
+    }
+
+private:
+    void sweep() {
+        for (auto it = table_.begin(); it != table_.end();) {
+            auto& bucket = it->second;
+            std::erase_if(bucket, [](const auto& w) { return w.expired(); });
+            it = bucket.empty() ? table_.erase(it) : std::next(it);
+        }
+        swept_ = table_.size();
+    }
+
+    std::mutex mutex_;
+    std::unordered_map<std::size_t, std::vector<std::weak_ptr<const ComboList::Data>>> table_;
+    std::size_t swept_ = 0;
+    std::shared_ptr<const ComboList::Data> last_;
+};
+
+Interned& interned() {
+    static Interned table;
+    return table;
+}
+
+const std::string kNoText;
+const std::vector<std::string> kNoItems;
+
+}  // namespace
+
+ComboList::ComboList(const std::string& text) {
+    if (!text.empty()) data_ = interned().get(text);
+}
+
+const std::string& ComboList::text() const { return data_ ? data_->text : kNoText; }
+
+const std::vector<std::string>& ComboList::items() const { return data_ ? data_->items : kNoItems; }
+
+int ComboList::indexOf(const std::string& item) const {
+    if (!data_) return -1;
+    auto it = data_->firstIndex.find(std::string_view(item));
+    return it == data_->firstIndex.end() ? -1 : it->second;
+}
+
+bool ComboList::operator==(const ComboList& other) const {
+    return data_ == other.data_ || text() == other.text();
+}
+
+}  // namespace zevo::grid
