@@ -144,7 +144,7 @@ protected:
     void fillIndividual(Declaration& d, int row, const std::string& name,
                         const std::string& identity) {
         d.grid.userEdit(col("K"), row, name);
-        d.grid.userEdit(col("N"), row, "01/02/1985");
+        d.grid.userEdit(col("N"), row, "1/2/09");   // short form, completed by the rules
         d.pick("Q", row);
         d.pick("S", row);   // the first nationality is Viet Nam ("00")
         d.grid.userEdit(col("T"), row, identity);
@@ -197,7 +197,8 @@ TEST_F(EndToEndTest, DeclarationIsFilledCheckedSavedAndLoadedAgain) {
     EXPECT_FALSE(d.stored(0, "AA_38").empty());
     EXPECT_FALSE(d.stored(0, "AE_38").empty());
     EXPECT_EQ(d.stored(0, "AI_38"), "12 Phố Huế");
-    EXPECT_EQ(d.stored(0, "N_38"), "01/02/1985");
+    EXPECT_EQ(d.text(1, "N", 38), "01/02/2009");
+    EXPECT_EQ(d.stored(0, "N_38"), "01/02/2009");
     EXPECT_EQ(d.stored(0, "R_38"), "00");
 
     d.grid.userMoveTo(col("K"), 38);
