@@ -1,5 +1,6 @@
 // Pick lists interned by their text: the engine gives the same ward list of
 // thousands of items to two cells of every row of a large declaration.
+#include <algorithm>
 #include <functional>
 #include <mutex>
 #include <string_view>
@@ -34,8 +35,15 @@ class Interned {
 public:
     std::shared_ptr<const ComboList::Data> get(const std::string& text) {
         std::lock_guard<std::mutex> lock(mutex_);
-        // The same list given to cell after cell: one comparison, no hashing.
-        if (last_ && last_->text == text) return last_;
+        // The same few lists given to cell after cell (districts and wards of
+        // every row): a comparison with the recent ones, no hashing.
+        for (std::size_t i = 0; i < recent_.size(); ++i) {
+            if (recent_[i]->text != text) continue;
+            auto hit = recent_[i];
+            std::rotate(recent_.begin(), recent_.begin() + static_cast<std::ptrdiff_t>(i),
+                        recent_.begin() + static_cast<std::ptrdiff_t>(i) + 1);
+            return hit;
+        }
         const std::size_t hash = std::hash<std::string>()(text);
         auto& bucket = table_[hash];
         std::shared_ptr<const ComboList::Data> found;
@@ -53,7 +61,8 @@ public:
             bucket.push_back(found);
             if (table_.size() > 2 * swept_ + 64) sweep();
         }
-        last_ = found;
+        recent_.insert(recent_.begin(), found);
+        if (recent_.size() > kRecent) recent_.pop_back();
         return found;
     }
 
@@ -70,7 +79,8 @@ private:
     std::mutex mutex_;
     std::unordered_map<std::size_t, std::vector<std::weak_ptr<const ComboList::Data>>> table_;
     std::size_t swept_ = 0;
-    std::shared_ptr<const ComboList::Data> last_;
+    static constexpr std::size_t kRecent = 8;
+    std::vector<std::shared_ptr<const ComboList::Data>> recent_;   // most recent first
 };
 
 Interned& interned() {
