@@ -142,9 +142,6 @@ void mainForm::closeEvent(QCloseEvent* event) {
     }
 }
 
-void mainForm::keyPressEvent(QKeyEvent* event) { QWidget::keyPressEvent(event); }
-void mainForm::keyReleaseEvent(QKeyEvent* event) { QWidget::keyReleaseEvent(event); }
-
 bool mainForm::eventFilter(QObject* watched, QEvent* event) {
     auto* widget = qobject_cast<QWidget*>(watched);
     if (!widget || widget->window() != this) return false;

@@ -55,6 +55,13 @@ TEST_F(MainWindowTest, F5AndF6WorkOnTheSecondSheetsDocument) {
     grid().userKeyUp(keys::kF6, 0);
     EXPECT_TRUE(clsVariables().Data(1)->elementById("E_6").isNull());
     EXPECT_EQ(grid().maxRowsOf(2), rows);
+
+    // Typing goes into this sheet's document; Delete leaves a text cell alone.
+    grid().userEdit(col("E"), 5, "Hà Văn Nam");
+    EXPECT_EQ(stored(1, "E_5"), "Hà Văn Nam");
+    grid().userMoveTo(col("E"), 5);
+    grid().userKeyUp(keys::kDelete, 0);
+    EXPECT_EQ(stored(1, "E_5"), "Hà Văn Nam");
 }
 
 TEST_F(MainWindowTest, DeleteClearsPickListCellsOnly) {
