@@ -76,6 +76,25 @@ void Node::setAttribute(const std::string& name, const std::string& value) {
     if (!isElem(node_)) throw RuntimeError(err::kObjectRequired, "Object required");
     xmlDoc* doc = node_->doc;
     xmlAttr* a = xmlHasProp(node_, toXml(name));
+    // An existing plain attribute holding one text node gets its text replaced in
+    // place: row shifting rewrites tens of thousands of identifiers, and rebuilding
+    // each attribute's children costs more than the rest of the work together.
+    if (a && !a->ns && a->children && a->children->type == XML_TEXT_NODE && !a->children->next &&
+        name.find(':') == std::string::npos) {
+        const bool wasId = a->atype == XML_ATTRIBUTE_ID;
+        // Drop this attribute's registration under its old value first.
+        if (wasId && doc) xmlRemoveID(doc, a);
+        xmlNodeSetContent(a->children, toXml(value));
+        // Whether an attribute is an ID depends on the declarations only, so an
+        // attribute that was one still is; only the others need the look-up.
+        if (!doc || !(wasId || xmlIsID(doc, node_, a))) return;
+        xmlAttr* owner = xmlGetID(doc, toXml(value));
+        if (owner == nullptr)
+            xmlAddID(nullptr, doc, toXml(value), a);
+        else if (owner != a)
+            a->atype = XML_ATTRIBUTE_CDATA;   // duplicate: the first owner keeps it
+        return;
+    }
     // Drop this attribute's registration under its old value first.
     if (a && a->atype == XML_ATTRIBUTE_ID) xmlRemoveID(doc, a);
     a = xmlSetProp(node_, toXml(name), toXml(value));

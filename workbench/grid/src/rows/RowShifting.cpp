@@ -1,7 +1,12 @@
 // Row shifting in the grid and in the sheet documents.
 #include "zevo/grid/RowShifting.h"
 
+#include <libxml/tree.h>
+
 #include <exception>
+#include <optional>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "zevo/ErrorLog.h"
@@ -12,21 +17,86 @@ namespace zevo::grid {
 
 namespace {
 
+// The text of an attribute without copying it when it is one text node, which is
+// how parsed and rewritten identifiers are held; nullopt when it is missing.
+std::optional<std::string_view> attributeText(xmlNode* element, const char* name, std::string& scratch) {
+    xmlAttr* a = xmlHasProp(element, reinterpret_cast<const xmlChar*>(name));
+    if (!a) return std::nullopt;
+    if (a->children && a->children->type == XML_TEXT_NODE && !a->children->next && a->children->content)
+        return std::string_view(reinterpret_cast<const char*>(a->children->content));
+    if (!a->children) return std::string_view();
+    xmlChar* v = xmlNodeListGetString(element->doc, a->children, 1);
+    scratch = v ? reinterpret_cast<const char*>(v) : "";
+    xmlFree(v);
+    return std::string_view(scratch);
+}
+
+// ParserCellID for the usual "K_9" form (letters, "_", up to nine digits) without
+// its number scanning; anything else goes through ParserCellID itself.
+void parseAddress(const Spread& grid, std::string_view address, int& col, int& row) {
+    const std::size_t bar = address.find('_');
+    const std::size_t digits = bar == std::string_view::npos ? 0 : address.size() - bar - 1;
+    if (digits >= 1 && digits <= 9) {
+        int value = 0;
+        std::size_t i = bar + 1;
+        for (; i < address.size() && address[i] >= '0' && address[i] <= '9'; ++i) value = value * 10 + (address[i] - '0');
+        if (i == address.size()) {
+            col = grid.colNumber(std::string(address.substr(0, bar)));
+            row = value;
+            return;
+        }
+    }
+    ParserCellID(grid, std::string(address), col, row);
+}
+
 // Rewrites one identifier attribute with its row moved by `delta`; an attribute
 // that is missing or names no cell stays as it is.
-void moveIdentifier(const Spread& grid, xml::Node& cell, const char* attribute, int delta) {
-    auto id = cell.attribute(attribute);
+void moveIdentifier(const Spread& grid, xml::Node& cell, const char* attribute, int delta, std::string& scratch) {
+    auto id = attributeText(cell.raw(), attribute, scratch);
     if (!id) return;
     int col = 0, row = 0;
-    ParserCellID(grid, *id, col, row);
+    parseAddress(grid, *id, col, row);
     if (col == 0) return;
     cell.setAttribute(attribute, MakeCellID(grid, col, row + delta));
 }
 
-int rowOf(const Spread& grid, const xml::Node& cell) {
+int rowOf(const Spread& grid, xmlNode* cell, std::string& scratch) {
     int col = 0, row = 0;
-    ParserCellID(grid, cell.attribute("CellID").value_or(""), col, row);
+    parseAddress(grid, attributeText(cell, "CellID", scratch).value_or(std::string_view()), col, row);
     return row;
+}
+
+// The `Cell` elements of a document in document order, as raw nodes: handles would
+// cost a shared ownership count each.
+std::vector<xmlNode*> cellElements(const xml::Document& document) {
+    std::vector<xmlNode*> out;
+    xmlNode* root = document.documentElement().raw();
+    xmlNode* cur = root;
+    while (cur) {
+        if (cur->type == XML_ELEMENT_NODE && xmlStrEqual(cur->name, reinterpret_cast<const xmlChar*>("Cell")))
+            out.push_back(cur);
+        if (cur->type == XML_ELEMENT_NODE && cur->children) {
+            cur = cur->children;
+            continue;
+        }
+        while (cur && cur != root && !cur->next) cur = cur->parent;
+        if (!cur || cur == root) break;
+        cur = cur->next;
+    }
+    return out;
+}
+
+// Moves the identifiers of the cells at or below `fromRow`, in the given order.
+template <class It>
+void moveCells(const Spread& grid, const xml::DocumentPtr& document, It first, It last, int fromRow, int shift,
+               int shift2) {
+    std::string scratch;
+    for (; first != last; ++first) {
+        if (rowOf(grid, *first, scratch) < fromRow) continue;
+        xml::Node cell(document, *first);
+        moveIdentifier(grid, cell, "CellID", shift, scratch);
+        moveIdentifier(grid, cell, "CellID2", shift2, scratch);
+    }
 }
 
 }  // namespace
@@ -80,12 +150,8 @@ void IncreaseRowInDOM(Spread& grid, const xml::DocumentPtr& document, int fromRo
                       int shift2) {
     try {
         if (!document || document->isEmpty()) return;
-        std::vector<xml::Node> cells = document->elementsByTagName("Cell");
-        for (auto it = cells.rbegin(); it != cells.rend(); ++it) {
-            if (rowOf(grid, *it) < fromRow) continue;
-            moveIdentifier(grid, *it, "CellID", shift);
-            moveIdentifier(grid, *it, "CellID2", shift2);
-        }
+        const std::vector<xmlNode*> cells = cellElements(*document);
+        moveCells(grid, document, cells.rbegin(), cells.rend(), fromRow, shift, shift2);
     } catch (const std::exception& e) {
         WriteErrorLog("mdlFunctions", "IncreaseRowInDOM", e);
     }
@@ -109,11 +175,8 @@ void DecreaseRowInDOM(Spread& grid, int sheet, int fromRow, int shift, int shift
     try {
         xml::DocumentPtr document = clsVariables().Data(sheet - 1);
         if (!document || document->isEmpty()) return;
-        for (xml::Node& cell : document->elementsByTagName("Cell")) {
-            if (rowOf(grid, cell) < fromRow) continue;
-            moveIdentifier(grid, cell, "CellID", -shift);
-            moveIdentifier(grid, cell, "CellID2", -shift2);
-        }
+        const std::vector<xmlNode*> cells = cellElements(*document);
+        moveCells(grid, document, cells.begin(), cells.end(), fromRow, -shift, -shift2);
     } catch (const std::exception& e) {
         WriteErrorLog("mdlFunctions", "DecreaseRowInDOM", e);
     }
