@@ -72,6 +72,20 @@ TEST_F(MainWindowTest, SavingACompleteDeclarationCountsTheSessionOnlyWhenDataCha
     EXPECT_EQ(readFile(session), sessionBytes);
 }
 
+TEST_F(MainWindowTest, SavingSkipsSheetsThatAreNotInUse) {
+    open();
+    if (HasFatalFailure()) return;
+    writeFile(dataFile("BK_DKT.xml"), "older list");
+    documents::SetAttributeValue(clsVariables().NodeValidity().childElements("Sheet")[1], "Active", "0");
+    grid().userEdit(col("K"), 7, "Công ty A");
+    EXPECT_TRUE(controller_->UpdateData(false));
+    EXPECT_TRUE(fs::exists(dataFile("TK_DKT.xml")));
+    EXPECT_EQ(readFile(dataFile("BK_DKT.xml")), "older list");
+    EXPECT_FALSE(controller_->IsAdjustData());
+    // Without the session option the counters and "Session.dat" stay as they were.
+    EXPECT_TRUE(clsVariables().DataChanged());
+}
+
 TEST_F(MainWindowTest, ReadOnlyDataFileIsReplacedAndAFailedWriteKeepsTheOldFile) {
     open();
     if (HasFatalFailure()) return;
