@@ -74,6 +74,11 @@ void writeDataFile(const std::string& blankPath, const std::string& target, int 
             else if (letter == "N") value = "01/02/1985";
             else if (letter == "R") value = "00";
             else if (letter == "Z" || letter == "AI") value = "12 Phố Huế";
+            // Both addresses in a real ward: the list walk looks every id up and
+            // gives each row the district and ward lists of its place.
+            else if (letter == "AA" || letter == "AJ") value = "01";
+            else if (letter == "AC" || letter == "AL") value = "001";
+            else if (letter == "AE" || letter == "AN") value = "00001";
             if (!value.empty()) documents::SetAttributeValue(cell, "Value", value);
         }
     };

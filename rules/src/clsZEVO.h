@@ -5,6 +5,9 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <unordered_map>
+#include <utility>
+#include <vector>
 
 #include "zevo/rules/RuleObject.h"
 
@@ -83,8 +86,21 @@ private:
                      kCatalogueCount };
     xml::DocumentPtr loadCatalogue(Catalogue which, const char* fileName, const char* member);
 
+    // The items of one level of a catalogue this object loaded, with the first item
+    // of each id and of each value: list walks look up every row, the ward level
+    // has some ten thousand items.
+    struct LevelIndex {
+        std::vector<xml::Node> items;
+        std::unordered_map<std::string, xml::Node> firstById;
+        std::unordered_map<std::string, xml::Node> firstByValue;
+    };
+    // Null for documents this object did not load (and for empty ones): those are
+    // searched every time, they may change under it.
+    const LevelIndex* ownLevel(const xml::DocumentPtr& doc, int level);
+
     grid::Spread* fps_ = nullptr;
     std::array<xml::DocumentPtr, kCatalogueCount> catalogues_{};
+    std::map<std::pair<const xml::Document*, int>, LevelIndex> levels_;
     std::string allProvinces_, allDistricts_, allWards_, allTaxOffices_;
 };
 

@@ -1,5 +1,6 @@
 // The catalogue members of the rule object: loaders with one cache slot each, pick
 // lists and look-ups. Each traps its errors, logs them and returns what it had.
+#include <algorithm>
 #include <exception>
 
 #include "Catalogue.h"
@@ -49,14 +50,31 @@ xml::DocumentPtr clsZEVO::getXMLCareer() {
     return loadCatalogue(kCareer, catalogue::kCareerFile, "getXMLCareer");
 }
 
+const clsZEVO::LevelIndex* clsZEVO::ownLevel(const xml::DocumentPtr& doc, int level) {
+    if (!doc || doc->isEmpty() || level < 1) return nullptr;
+    if (std::find(catalogues_.begin(), catalogues_.end(), doc) == catalogues_.end()) return nullptr;
+    const auto key = std::make_pair(static_cast<const xml::Document*>(doc.get()), level);
+    auto it = levels_.find(key);
+    if (it != levels_.end()) return &it->second;
+    LevelIndex index;
+    index.items = catalogue::selectLevel(doc, level);
+    for (const xml::Node& item : index.items) {
+        index.firstById.emplace(GetAttributeValue(item, "id"), item);
+        index.firstByValue.emplace(GetAttributeValue(item, "value"), item);
+    }
+    return &levels_.emplace(key, std::move(index)).first->second;
+}
+
 std::string clsZEVO::getValueListToString(std::int16_t level, const xml::DocumentPtr& domData,
                                           const xml::Node& xmlParentNode, bool isTaxDeparment) {
     std::string list;
     try {
-        const std::vector<xml::Node> items = xmlParentNode.isNull()
-                                                 ? catalogue::selectLevel(domData, level)
-                                                 : xmlParentNode.childElements();
-        for (const xml::Node& item : items) {
+        const LevelIndex* index = xmlParentNode.isNull() ? ownLevel(domData, level) : nullptr;
+        std::vector<xml::Node> searched;
+        if (!index)
+            searched = xmlParentNode.isNull() ? catalogue::selectLevel(domData, level)
+                                              : xmlParentNode.childElements();
+        for (const xml::Node& item : index ? index->items : searched) {
             if (isTaxDeparment)
                 list += GetAttributeValue(item, "shortname") + " - " + GetAttributeValue(item, "value");
             else
@@ -83,6 +101,10 @@ xml::Node clsZEVO::getNodeByValue(std::int16_t level, const std::string& value,
         }
         // A name chosen under another parent (or with no parent) is looked up over
         // the whole level.
+        if (const LevelIndex* index = ownLevel(domData, level)) {
+            auto hit = index->firstByValue.find(value);
+            return hit == index->firstByValue.end() ? xml::Node() : hit->second;
+        }
         return firstWithValue(catalogue::selectLevel(domData, level));
     } catch (const std::exception& e) {
         WriteErrorLog(kModule, "getNodeByValue", e);
@@ -93,6 +115,10 @@ xml::Node clsZEVO::getNodeByValue(std::int16_t level, const std::string& value,
 xml::Node clsZEVO::getNodeById(std::int16_t level, const std::string& ID,
                                const xml::DocumentPtr& domData) {
     try {
+        if (const LevelIndex* index = ownLevel(domData, level)) {
+            auto hit = index->firstById.find(ID);
+            return hit == index->firstById.end() ? xml::Node() : hit->second;
+        }
         return catalogue::findById(domData, level, ID);
     } catch (const std::exception& e) {
         WriteErrorLog(kModule, "getNodeById", e);
