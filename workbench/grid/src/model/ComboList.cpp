@@ -88,8 +88,15 @@ Interned& interned() {
     return table;
 }
 
-const std::string kNoText;
-const std::vector<std::string> kNoItems;
+// Function statics: empty lists may be read while other statics are built.
+const std::string& noText() {
+    static const std::string empty;
+    return empty;
+}
+const std::vector<std::string>& noItems() {
+    static const std::vector<std::string> empty;
+    return empty;
+}
 
 }  // namespace
 
@@ -97,9 +104,9 @@ ComboList::ComboList(const std::string& text) {
     if (!text.empty()) data_ = interned().get(text);
 }
 
-const std::string& ComboList::text() const { return data_ ? data_->text : kNoText; }
+const std::string& ComboList::text() const { return data_ ? data_->text : noText(); }
 
-const std::vector<std::string>& ComboList::items() const { return data_ ? data_->items : kNoItems; }
+const std::vector<std::string>& ComboList::items() const { return data_ ? data_->items : noItems(); }
 
 int ComboList::indexOf(const std::string& item) const {
     if (!data_) return -1;
