@@ -3,6 +3,9 @@
 
 #include <sys/stat.h>
 
+#include <cstdlib>
+#include <fstream>
+
 #include "MainWindowTestSupport.h"
 #include "zevo/documents/SessionFile.h"
 
@@ -111,6 +114,53 @@ TEST_F(MainWindowTest, ReadOnlyDataFileIsReplacedAndAFailedWriteKeepsTheOldFile)
     EXPECT_TRUE(controller_->IsAdjustData());
     EXPECT_NE(errorLog().find("UpdateData"), std::string::npos);
     EXPECT_EQ(readFile(dataFile("BK_DKT.xml")), listFile);
+}
+
+// A small memory file system over the data folder, where the machine allows it
+// (root): the way to see a full disk for real.
+class FullDataFolder {
+public:
+    explicit FullDataFolder(const fs::path& folder) : folder_(folder) {
+        const fs::path keep = folder.parent_path() / "kept";
+        fs::create_directories(keep);
+        for (const auto& entry : fs::directory_iterator(folder))
+            fs::copy(entry.path(), keep / entry.path().filename());
+        const std::string command = "mount -t tmpfs -o size=64k tmpfs '" + folder.string() + "' 2>/dev/null";
+        mounted_ = std::system(command.c_str()) == 0;
+        if (!mounted_) return;
+        for (const auto& entry : fs::directory_iterator(keep))
+            fs::copy(entry.path(), folder / entry.path().filename());
+        // Fill what is left.
+        std::ofstream filler(folder / "filler", std::ios::binary);
+        const std::string block(1024, 'x');
+        while (filler.write(block.data(), block.size())) filler.flush();
+    }
+    ~FullDataFolder() {
+        if (mounted_) std::system(("umount '" + folder_.string() + "'").c_str());
+    }
+    bool mounted() const { return mounted_; }
+
+private:
+    fs::path folder_;
+    bool mounted_ = false;
+};
+
+TEST_F(MainWindowTest, FullDiskIsReportedAndKeepsTheSavedFiles) {
+    open();
+    if (HasFatalFailure()) return;
+    fillValidDeclaration();
+    if (HasFatalFailure()) return;
+    controller_->cmdSave_Click();
+    const std::string saved = readFile(dataFile("TK_DKT.xml"));
+    ASSERT_FALSE(saved.empty());
+    FullDataFolder full(tree_->dataFolder());
+    if (!full.mounted()) GTEST_SKIP() << "no permission to mount a small file system";
+    grid().userEdit(col("K"), 7, "Công ty có tên dài hơn trước nhiều lắm");
+    EXPECT_FALSE(controller_->UpdateData(false));
+    EXPECT_EQ(presenter_->shownIds(), Ids({"0002", "0037"}));
+    EXPECT_EQ(presenter_->shown().back().icon, miCriticalError);
+    EXPECT_EQ(readFile(dataFile("TK_DKT.xml")), saved);
+    EXPECT_TRUE(controller_->IsAdjustData());
 }
 
 TEST_F(MainWindowTest, PrintAndExportRunTheCheckFirst) {
