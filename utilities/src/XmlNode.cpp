@@ -1,3 +1,4 @@
+#include <libxml/hash.h>
 #include <libxml/tree.h>
 #include <libxml/valid.h>
 #include <libxml/xpath.h>
@@ -16,6 +17,46 @@ bool isElem(const xmlNode* n) { return n && n->type == XML_ELEMENT_NODE; }
 
 bool nameMatches(const xmlNode* n, const std::string& name) {
     return isElem(n) && (name.empty() || name == "*" || toStd(n->name) == name);
+}
+
+// Gives a registered ID attribute a new value by moving its ID table entry to the
+// new key, instead of freeing the entry and allocating another. Handles only the
+// plain case (the attribute owns the entry of its value, a value without blanks
+// that the table would normalise); false leaves everything untouched.
+bool moveIdEntry(xmlDoc* doc, xmlAttr* a, const xmlChar* value) {
+    auto* ids = static_cast<xmlHashTablePtr>(doc->ids);
+    const xmlChar* old = a->children->content;
+    if (!ids || !old || !value || xmlStrchr(old, ' ') || xmlStrchr(value, ' ')) return false;
+    auto* id = static_cast<xmlIDPtr>(xmlHashLookup(ids, old));
+    if (!id || id->attr != a) return false;
+    if (xmlStrEqual(old, value)) return true;
+    const bool taken = xmlHashLookup(ids, value) != nullptr;
+    if (!taken) {
+        xmlChar* copy = xmlStrdup(value);
+        if (!copy) return false;
+        if (xmlHashRemoveEntry(ids, old, nullptr) != 0) {
+            xmlFree(copy);
+            return false;
+        }
+        if (id->value && !(doc->dict && xmlDictOwns(doc->dict, id->value)))
+            xmlFree(const_cast<xmlChar*>(id->value));
+        id->value = copy;
+        xmlNodeSetContent(a->children, value);
+        if (xmlHashAddEntry(ids, value, id) != 0) {
+            // Cannot happen after the look-up above; fall back to a fresh entry.
+            xmlFree(copy);
+            xmlFree(id);
+            a->atype = XML_ATTRIBUTE_CDATA;
+            xmlAddID(nullptr, doc, value, a);
+        }
+        return true;
+    }
+    // The new value already belongs to another element: this one gives up its entry
+    // and stops being an ID (the first owner keeps it).
+    xmlRemoveID(doc, a);
+    xmlNodeSetContent(a->children, value);
+    a->atype = XML_ATTRIBUTE_CDATA;
+    return true;
 }
 
 }  // namespace
@@ -82,6 +123,7 @@ void Node::setAttribute(const std::string& name, const std::string& value) {
     if (a && !a->ns && a->children && a->children->type == XML_TEXT_NODE && !a->children->next &&
         name.find(':') == std::string::npos) {
         const bool wasId = a->atype == XML_ATTRIBUTE_ID;
+        if (wasId && doc && moveIdEntry(doc, a, toXml(value))) return;
         // Drop this attribute's registration under its old value first.
         if (wasId && doc) xmlRemoveID(doc, a);
         xmlNodeSetContent(a->children, toXml(value));
