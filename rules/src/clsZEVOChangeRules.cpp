@@ -13,7 +13,7 @@ namespace {
 
 constexpr int kLastHeaderRow = 37;
 
-// The part of a tax-department text after the first " - " (the text from its third
+// The value in a tax-department text: what follows the first " - " (the text from its third
 // character when there is none).
 std::string departmentValue(const std::string& text) {
     const std::size_t pos = text.find(" - ");

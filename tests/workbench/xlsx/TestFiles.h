@@ -24,7 +24,7 @@ private:
 // Writes a zip archive with the given parts (name, bytes).
 void writeZip(const std::string& path, const Parts& parts);
 
-// The parts of a minimal workbook with the given sheets (name, worksheet xml);
+// The members of a minimal workbook with the given sheets (name, worksheet xml);
 // extra workbook-level parts (styles, shared strings ...) are linked when given.
 Parts minimalWorkbook(const std::vector<std::pair<std::string, std::string>>& sheets,
                       const std::string& stylesXml = {}, const std::string& sharedStringsXml = {});

@@ -1,5 +1,5 @@
 #pragma once
-// Read-only access to the parts of a zip package with hard size limits: a part is
+// Read-only access to the members of a zip package with hard size limits: a member is
 // refused when its recorded size is above the limit, and reading stops at the limit
 // even when the recorded size lies.
 #include <cstddef>
