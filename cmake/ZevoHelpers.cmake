@@ -15,6 +15,7 @@ function(zevo_test)
   cmake_parse_arguments(T "" "NAME" "SOURCES;LIBS" ${ARGN})
   add_executable(${T_NAME} ${T_SOURCES})
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
+  target_include_directories(${T_NAME} PRIVATE "${CMAKE_SOURCE_DIR}/tests/support")
   target_compile_definitions(${T_NAME} PRIVATE
     ZEVO_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
     ZEVO_DIST_DIR="${CMAKE_INSTALL_PREFIX}"

@@ -18,26 +18,16 @@
 #include "zevo/clsMessageBox.h"
 #include "zevo/clsVariables.h"
 #include "zevo/grid/ColumnLetters.h"
+#include "zevo/testing/TestFiles.h"
 #include "zevo/grid/WorkbookData.h"
 
 namespace zevo::engine::test {
 
 namespace fs = std::filesystem;
 
-inline int col(const char* letters) { return grid::columnNumber(letters); }
-
-inline std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
-
-inline void writeFile(const fs::path& path, const std::string& text) {
-    fs::create_directories(path.parent_path());
-    std::ofstream out(path, std::ios::binary);
-    out << text;
-}
+using zevo::testing::col;
+using zevo::testing::readFile;
+using zevo::testing::writeFile;
 
 // The DTD every declaration and ini document carries.
 inline const char* kDocumentHead =

@@ -17,24 +17,15 @@
 #include "zevo/documents/Attributes.h"
 #include "zevo/engine/MainController.h"
 #include "zevo/grid/ColumnLetters.h"
+#include "zevo/testing/TestFiles.h"
 
 namespace zevo::engine::test {
 
 namespace fs = std::filesystem;
 
-inline int col(const char* letters) { return grid::columnNumber(letters); }
-
-inline std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
-
-inline void writeFile(const fs::path& path, const std::string& text) {
-    std::ofstream out(path, std::ios::binary);
-    out << text;
-}
+using zevo::testing::col;
+using zevo::testing::readFile;
+using zevo::testing::writeFile;
 
 // Records what the controller asks of its window.
 class RecordingView : public MainView {

@@ -23,6 +23,7 @@
 #include "zevo/clsVariables.h"
 #include "zevo/documents/Attributes.h"
 #include "zevo/grid/ColumnLetters.h"
+#include "zevo/testing/TestFiles.h"
 
 namespace zevo::ui::test {
 namespace {
@@ -30,14 +31,8 @@ namespace {
 namespace fs = std::filesystem;
 using Ids = std::vector<std::string>;
 
-int col(const char* letters) { return grid::columnNumber(letters); }
-
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
+using zevo::testing::col;
+using zevo::testing::readFile;
 
 std::string stored(int sheetIndex, const std::string& id) {
     return documents::GetAttributeValue(clsVariables().Data(sheetIndex)->elementById(id), "Value");
