@@ -25,7 +25,7 @@ namespace {
         case EDQUOT: number = 61; break;   // disk full
         default: number = 75; break;       // path/file access error
     }
-    throw RuntimeError(number, std::string(std::strerror(e)) + ": " + path);
+    throw RuntimeError(number, std::string(std::strerror(e)) + ": " + path, e);
 }
 
 std::string folderOf(const std::string& path) {
@@ -43,8 +43,12 @@ mode_t currentUmask() {
 
 }  // namespace
 
-void writeFileAtomically(const std::string& path, const std::string& bytes) {
-    if (path.empty()) throw RuntimeError(err::kPathNotFound, "Path not found");
+namespace {
+
+// Writes `bytes` to a new temporary file beside `path`, flushed to disk; returns
+// its name. Nothing is left behind on failure.
+std::string writeTemporary(const std::string& path, const std::string& bytes) {
+    if (path.empty()) throw RuntimeError(err::kPathNotFound, "Path not found", ENOENT);
     std::string folder = folderOf(path);
     std::string base = path.substr(path.rfind('/') == std::string::npos ? 0 : path.rfind('/') + 1);
     std::string pattern = folder + "/." + base + ".tmpXXXXXX";
@@ -80,16 +84,44 @@ void writeFileAtomically(const std::string& path, const std::string& bytes) {
         unlink(tmp.c_str());
         throwErrno(e, path);
     }
+    return tmp;
+}
+
+void renameOver(const std::string& tmp, const std::string& path) {
     if (rename(tmp.c_str(), path.c_str()) != 0) {
         int e = errno;
         unlink(tmp.c_str());
         throwErrno(e, path);
     }
     // Make the rename itself durable.
-    int dfd = open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+    int dfd = open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY);
     if (dfd >= 0) {
         fsync(dfd);
         close(dfd);
+    }
+}
+
+}  // namespace
+
+void writeFileAtomically(const std::string& path, const std::string& bytes) {
+    renameOver(writeTemporary(path, bytes), path);
+}
+
+StagedFiles::~StagedFiles() {
+    for (const auto& [tmp, target] : staged_) unlink(tmp.c_str());
+}
+
+void StagedFiles::add(const std::string& path, const std::string& bytes) {
+    staged_.emplace_back(writeTemporary(path, bytes), path);
+}
+
+void StagedFiles::commit() {
+    // Renames within one folder do not fail for want of space or rights once the
+    // temporaries exist, so the targets are replaced together in practice.
+    while (!staged_.empty()) {
+        const auto [tmp, target] = staged_.front();
+        staged_.erase(staged_.begin());
+        renameOver(tmp, target);
     }
 }
 

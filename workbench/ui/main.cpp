@@ -1,13 +1,32 @@
 #include <QApplication>
 
+#include "frmBackup_Restore.h"
 #include "mainForm.h"
+#include "zevo/commandline/CommandLine.h"
+#include "zevo/commandline/ExchangeLink.h"
 #include "zevo/engine/MainController.h"
 
 int main(int argc, char** argv) {
+    // A command runs headless, before any window (and without a display).
+    if (zevo::commandline::wantsCommandLine(argc, argv)) {
+        QCoreApplication app(argc, argv);
+        QCoreApplication::setApplicationName(QStringLiteral("zevo"));
+        QCoreApplication::setApplicationVersion(QStringLiteral(ZEVO_VERSION));
+        return zevo::commandline::runCommandLine(QCoreApplication::arguments(),
+                                                 zevo::commandline::allCommands());
+    }
     QApplication app(argc, argv);
     QApplication::setFont(QFont(QStringLiteral("DejaVu Sans"), 9));
     zevo::engine::MainController controller;
     zevo::ui::mainForm window(controller);
+    zevo::commandline::connectBackupWriter(controller);
+    controller.backupDialog = [&](bool isBackup) {
+        zevo::exchange::ui::frmBackup_Restore dialog(controller.grid(),
+                                                     zevo::commandline::hostFor(controller), &window);
+        dialog.setBackup(isBackup);
+        dialog.exec();
+        window.gridChanged();
+    };
     const zevo::engine::StartResult result = controller.Form_Load();
     if (result == zevo::engine::StartResult::OtherInstance) return 0;
     if (result == zevo::engine::StartResult::SessionUnreadable) return 1;

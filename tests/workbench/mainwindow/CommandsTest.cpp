@@ -207,11 +207,22 @@ TEST_F(MainWindowTest, NewDeclarationAsksThenDeletesTheFilesAndStartsBlank) {
     EXPECT_EQ(presenter_->shown()[1].defaultButton, mrNo);
     EXPECT_TRUE(fs::exists(dataFile("TK_DKT.xml")));
 
+    // A backup that cannot be written keeps the declaration and its files.
     std::string backupPath;
+    bool backupWorks = false;
     controller_->backupWriter = [&](const std::string& path) {
         backupPath = path;
-        return false;   // the exchange export failed
+        return backupWorks;
     };
+    presenter_->push(mrYes);
+    controller_->cmdDelete_Click();
+    EXPECT_TRUE(fs::exists(dataFile("TK_DKT.xml")));
+    EXPECT_TRUE(fs::exists(dataFile("BK_DKT.xml")));
+    EXPECT_NE(controller_->exitReason(), "Delete");
+    EXPECT_EQ(stored(0, "K_7"), "Công ty TNHH Ánh Dương");
+    EXPECT_NE(errorLog().find("No backup was written"), std::string::npos);
+
+    backupWorks = true;
     presenter_->push(mrYes);
     controller_->cmdDelete_Click();
     EXPECT_FALSE(fs::exists(dataFile("TK_DKT.xml")));
@@ -221,7 +232,6 @@ TEST_F(MainWindowTest, NewDeclarationAsksThenDeletesTheFilesAndStartsBlank) {
     EXPECT_EQ(stored(0, "K_7"), "");
     EXPECT_EQ(fs::path(backupPath).parent_path(), tree_->dataFolder() / "Backup");
     EXPECT_EQ(fs::path(backupPath).filename().string().rfind("new_zevo_", 0), 0u);
-    EXPECT_NE(errorLog().find("No backup was written"), std::string::npos);
 }
 
 TEST_F(MainWindowTest, ExitWithoutChangesClosesWithoutAQuestion) {

@@ -8,12 +8,16 @@ namespace zevo {
 
 class RuntimeError : public std::runtime_error {
 public:
-    RuntimeError(int number, const std::string& description)
-        : std::runtime_error(description), number_(number) {}
+    // `osError`: the errno behind a file-system failure (0 when there is none), for
+    // callers that tell the user which of several file problems stopped them.
+    RuntimeError(int number, const std::string& description, int osError = 0)
+        : std::runtime_error(description), number_(number), osError_(osError) {}
     int number() const noexcept { return number_; }
+    int osError() const noexcept { return osError_; }
 
 private:
     int number_;
+    int osError_;
 };
 
 namespace err {

@@ -149,4 +149,22 @@ private:
 // Throws RuntimeError with the numbers listed at Document::save.
 void writeFileAtomically(const std::string& path, const std::string& bytes);
 
+// Replaces several files together: add() writes and flushes each new content to a
+// temporary file beside its target; commit() then renames them all over their
+// targets. A failing add() leaves every target as it was; temporaries not
+// committed are removed when the object goes. Errors as writeFileAtomically's.
+class StagedFiles {
+public:
+    StagedFiles() = default;
+    ~StagedFiles();
+    StagedFiles(const StagedFiles&) = delete;
+    StagedFiles& operator=(const StagedFiles&) = delete;
+
+    void add(const std::string& path, const std::string& bytes);
+    void commit();
+
+private:
+    std::vector<std::pair<std::string, std::string>> staged_;   // temporary, target
+};
+
 }  // namespace zevo::xml

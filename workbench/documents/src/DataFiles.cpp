@@ -1,5 +1,6 @@
 #include "zevo/documents/DataFiles.h"
 
+#include <cstdio>
 #include <filesystem>
 #include <system_error>
 
@@ -80,6 +81,20 @@ bool isActiveForSave(const xml::Node& sheetEntry) {
 
 bool isInactive(const xml::Node& sheetEntry) {
     return GetAttributeValue(sheetEntry, "Active") == "0";
+}
+
+std::string backupFileName(const std::string& kind, const std::tm& local) {
+    char stamp[64];
+    std::snprintf(stamp, sizeof stamp, "%02d-%02d-%02d_%02d%02d%04d", local.tm_sec, local.tm_min,
+                  local.tm_hour, local.tm_mday, local.tm_mon + 1, local.tm_year + 1900);
+    return kind + "_zevo_" + stamp + ".txt";
+}
+
+std::string backupFilePath(const std::string& kind) {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    return clsVariables().DataFolder() + "Backup/" + backupFileName(kind, local);
 }
 
 void saveActiveSheetDocuments(const xml::Node& menuEntry, const xml::Node& validity) {

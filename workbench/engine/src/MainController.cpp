@@ -85,12 +85,15 @@ private:
 
 std::string newDeclarationBackupName(int year, int month, int day, int hour, int minute,
                                      int second) {
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "new_zevo_%02d-%02d-%02d_%02d%02d%04d.txt", second,
-                  minute, hour, day, month, year);
-    return buffer;
+    std::tm local{};
+    local.tm_year = year - 1900;
+    local.tm_mon = month - 1;
+    local.tm_mday = day;
+    local.tm_hour = hour;
+    local.tm_min = minute;
+    local.tm_sec = second;
+    return documents::backupFileName("new", local);
 }
-
 MainController::MainController()
     : handler_(session_, grid_), statusListener_(std::make_unique<StatusListener>(*this)) {
     grid_.addListener(statusListener_.get());

@@ -1,7 +1,6 @@
 // The command buttons of the main window: save, new declaration, print, export,
 // import and exit, with the completion pass and the check frame they share.
 #include <cerrno>
-#include <ctime>
 #include <exception>
 #include <filesystem>
 #include <system_error>
@@ -220,22 +219,18 @@ void MainController::cmdDelete_Click() {
     try {
         if (ask(msg::kNewDeclaration, msYesNo, miQuestion, mrNo) != mrYes) return;
         clsVariables vars;
-        const std::time_t now = std::time(nullptr);
-        std::tm local{};
-        localtime_r(&now, &local);
-        const std::string backup =
-            vars.DataFolder() + "Backup/" +
-            newDeclarationBackupName(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
-                                     local.tm_hour, local.tm_min, local.tm_sec);
-        bool written = false;
-        if (backupWriter) {
-            std::filesystem::create_directories(vars.DataFolder() + "Backup");
-            written = backupWriter(backup);
+        const std::string backup = documents::backupFilePath("new");
+        // The declaration's files go only once their backup is written; a writer
+        // that fails has told the user why, and the declaration stays as it is.
+        if (!backupWriter) {
+            notifyUnavailable("cmdDelete_Click", "The exchange export for the backup " + backup);
+            return;
         }
-        if (!written)
+        if (!backupWriter(backup)) {
             WriteErrorLog(kModule, "cmdDelete_Click", err::kInvalidCall,
-                          "No backup was written before the new declaration (" + backup +
-                              "): the exchange export is not available");
+                          "No backup was written (" + backup + "): the declaration was kept");
+            return;
+        }
         for (int i = 0; i <= vars.xmlDataCount(); ++i) DeleteSheet(i);
         exitReason_ = "Delete";
         Reload();

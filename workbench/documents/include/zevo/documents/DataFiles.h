@@ -1,6 +1,7 @@
 #pragma once
 // Where the sheet documents live: the data folder, the sheet data files named
 // after the reporting period, and the blank sheet documents of the templates.
+#include <ctime>
 #include <string>
 
 #include "zevo/Xml.h"
@@ -28,6 +29,14 @@ std::string blankSheetDocumentPath(const xml::Node& sheetEntry);
 bool isActiveForSave(const xml::Node& sheetEntry);
 // "Active" exactly "0": the sheet is hidden and not printed.
 bool isInactive(const xml::Node& sheetEntry);
+
+// Name of an exchange-file backup in the data folder's "Backup" folder: kind
+// ("import", "export", "new") + "_zevo_" + seconds "-" minutes "-" hours "_" day
+// month year + ".txt", each part two digits but the year, e.g.
+// "new_zevo_09-05-14_03032010.txt" for 14:05:09 on 3 March 2010.
+std::string backupFileName(const std::string& kind, const std::tm& local);
+// DataFolder + "Backup/" + backupFileName(kind, the local time now).
+std::string backupFilePath(const std::string& kind);
 
 // Writes Data(i) of every sheet entry i of the validity node that is active for
 // saving to its sheet data file (atomically; a read-only file is replaced).

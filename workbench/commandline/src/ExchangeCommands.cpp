@@ -1,0 +1,67 @@
+// --export and --import: the exchange file on the command line.
+#include <QCommandLineParser>
+
+#include "zevo/commandline/CommandLine.h"
+#include "zevo/commandline/ExchangeLink.h"
+#include "zevo/engine/MainController.h"
+#include "zevo/exchange/BackupRestoreController.h"
+
+namespace zevo::commandline {
+
+using exchange::BackupRestoreController;
+using exchange::ExchangeOption;
+
+Command exportCommand() {
+    Command command;
+    command.name = QStringLiteral("export");
+    command.options = {{QStringLiteral("export"),
+                        QStringLiteral("Write the exchange file of the saved declaration to <file>, "
+                                       "after the declaration's check unless --no-check."),
+                        QStringLiteral("file")}};
+    command.sharedOptions = {kNoCheck};
+    command.run = [](const QCommandLineParser& parser, engine::MainController& controller) {
+        const std::string file = parser.value(QStringLiteral("export")).toStdString();
+        bool written = false;
+        const auto exportNow = [&] { written = BackupRestoreController::exportWithoutDialog(controller.grid(), file); };
+        if (parser.isSet(kNoCheck)) {
+            exportNow();
+        } else {
+            // The export button's way: the check, then the export ("0016" when it fails).
+            controller.backupDialog = [&](bool) { exportNow(); };
+            controller.cmdExport_Click();
+            controller.backupDialog = nullptr;
+        }
+        return written ? kExitDone : kExitFailed;
+    };
+    return command;
+}
+
+Command importCommand() {
+    Command command;
+    command.name = QStringLiteral("import");
+    command.options = {{QStringLiteral("import"),
+                        QStringLiteral("Import the exchange file <file> into the saved declaration "
+                                       "(--merge or --replace; replacing writes a backup first)."),
+                        QStringLiteral("file")},
+                       {QStringLiteral("merge"), QStringLiteral("With --import: add to the declaration.")},
+                       {QStringLiteral("replace"), QStringLiteral("With --import: replace the declaration.")}};
+    command.sharedOptions = {kYes};
+    command.check = [](const QCommandLineParser& parser) {
+        if (parser.isSet(QStringLiteral("merge")) == parser.isSet(QStringLiteral("replace")))
+            return QStringLiteral("--import needs one of --merge and --replace.");
+        return QString();
+    };
+    command.run = [](const QCommandLineParser& parser, engine::MainController& controller) {
+        BackupRestoreController dialog(controller.grid(), hostFor(controller, false));
+        dialog.bIsBackup = false;
+        dialog.Form_Load();
+        dialog.optionClick(parser.isSet(QStringLiteral("merge")) ? ExchangeOption::Data : ExchangeOption::Excel);
+        dialog.setPath(parser.value(QStringLiteral("import")).toStdString());
+        const bool imported = dialog.cmdOK_Click();
+        dialog.Form_Unload();
+        return imported ? kExitDone : kExitFailed;
+    };
+    return command;
+}
+
+}  // namespace zevo::commandline
