@@ -71,6 +71,30 @@ void moveIdentifier(grid::Spread& grid, const xml::Node& cell, const char* attri
     SetAttributeValue(cell, attribute, grid::MakeCellID(grid, col, row + delta));
 }
 
+// The Cell of an identifier, looked up by walking the document: the documents an
+// import builds keep no ID table (see Document::beginBulkEdit).
+xml::Node cellWithId(const xml::Node& root, const char* id) {
+    xmlNode* top = root.raw();
+    for (xmlNode* cur = top; cur;) {
+        if (cur->type == XML_ELEMENT_NODE) {
+            if (xmlStrEqual(cur->name, reinterpret_cast<const xmlChar*>("Cell"))) {
+                xmlChar* value = xmlGetProp(cur, reinterpret_cast<const xmlChar*>("CellID"));
+                const bool match = value && xmlStrEqual(value, reinterpret_cast<const xmlChar*>(id));
+                xmlFree(value);
+                if (match) return xml::Node(root.document(), cur);
+            }
+            if (cur->children) {
+                cur = cur->children;
+                continue;
+            }
+        }
+        while (cur && cur != top && !cur->next) cur = cur->parent;
+        if (!cur || cur == top) break;
+        cur = cur->next;
+    }
+    return {};
+}
+
 }  // namespace
 
 std::optional<SheetBlock> parseSheetBlock(const std::string& block) {
@@ -139,7 +163,8 @@ bool ExchangeReader::RestoreDataFile(const std::string& text, bool merge) {
             showError(msg::kBadFile);
             return false;
         }
-        // Every sheet's new document first; the files are replaced only when all are built.
+        // Every sheet's new document first; the files are replaced only when all are
+        // built. The documents are only saved, so they are built without ID upkeep.
         std::vector<std::pair<std::string, xml::DocumentPtr>> staged;
         for (std::size_t k = 0; k < entries.size(); ++k) {
             if ((*blocks)[k].empty()) continue;
@@ -148,7 +173,7 @@ bool ExchangeReader::RestoreDataFile(const std::string& text, bool merge) {
                 const xml::DocumentPtr open = vars.Data(static_cast<int>(k));
                 if (!open || open->isEmpty())
                     throw RuntimeError(kObjectNotSet, "Sheet " + std::to_string(k + 1) + " has no document");
-                target = open->clone();
+                target = open->cloneForBulkEdit();
             } else {
                 xml::LoadResult loaded;
                 const std::string blank = documents::blankSheetDocumentPath(entries[k]);
@@ -157,6 +182,7 @@ bool ExchangeReader::RestoreDataFile(const std::string& text, bool merge) {
                     throw RuntimeError(loaded.status == xml::LoadStatus::NotFound ? err::kFileNotFound
                                                                                   : err::kTypeMismatch,
                                        blank + ": " + loaded.reason);
+                target->beginBulkEdit();
             }
             const std::optional<SheetBlock> block = parseSheetBlock((*blocks)[k]);
             if (!block) {
@@ -261,12 +287,12 @@ bool ExchangeReader::checkIdentity(const xml::Node& cells) {
     if (block_ && !block_->sections.empty() && !block_->sections.front().empty())
         first = splitValues(block_->sections.front().front());
     const auto valueAt = [&](std::size_t i) { return i < first.size() ? readValue(first[i]) : std::string(); };
-    const xml::DocumentPtr& doc = cells.document();
-    if (valueAt(0) != GetAttributeValue(doc->elementById("K_9"), "Value")) {
+    const xml::Node root = cells.document()->documentElement();
+    if (valueAt(0) != GetAttributeValue(cellWithId(root, "K_9"), "Value")) {
         showError(msg::kOtherTaxCode);
         return false;
     }
-    if (valueAt(3) != GetAttributeValue(doc->elementById("O_15"), "Value")) {
+    if (valueAt(3) != GetAttributeValue(cellWithId(root, "O_15"), "Value")) {
         showError(msg::kOtherTaxOffice);
         return false;
     }

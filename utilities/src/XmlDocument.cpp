@@ -92,6 +92,8 @@ LoadResult Document::load(const std::string& bytes, const std::string& url, Trus
         doc_ = nullptr;
     }
     idsStale_ = false;
+    bulk_ = false;
+    bulkDeclarations_.clear();
     LoadResult result;
     if (bytes.size() > static_cast<size_t>(INT32_MAX)) {
         result.status = LoadStatus::ParseError;
@@ -188,8 +190,83 @@ void Document::repairIds() const {
     if (doc_) detail::registerIds(doc_, xmlDocGetRootElement(doc_));
 }
 
+namespace {
+
+// Every attribute of the tree that libxml2 typed as an ID becomes plain text.
+void untypeIds(xmlNode* node) {
+    for (xmlNode* cur = node; cur;) {
+        if (cur->type == XML_ELEMENT_NODE) {
+            for (xmlAttr* a = cur->properties; a; a = a->next)
+                if (a->atype == XML_ATTRIBUTE_ID) a->atype = XML_ATTRIBUTE_CDATA;
+            if (cur->children) {
+                cur = cur->children;
+                continue;
+            }
+        }
+        while (cur && cur != node && !cur->next) cur = cur->parent;
+        if (!cur || cur == node) break;
+        cur = cur->next;
+    }
+}
+
+}  // namespace
+
+void Document::beginBulkEdit() {
+    if (!doc_ || bulk_) return;
+    if (doc_->intSubset) {
+        for (xmlNode* n = doc_->intSubset->children; n; n = n->next) {
+            auto* declaration = reinterpret_cast<xmlAttribute*>(n);
+            if (n->type != XML_ATTRIBUTE_DECL || declaration->atype != XML_ATTRIBUTE_ID) continue;
+            declaration->atype = XML_ATTRIBUTE_CDATA;
+            bulkDeclarations_.push_back(declaration);
+        }
+    }
+    untypeIds(xmlDocGetRootElement(doc_));
+    if (doc_->ids) {
+        xmlFreeIDTable(static_cast<xmlIDTablePtr>(doc_->ids));
+        doc_->ids = nullptr;
+    }
+    bulk_ = true;
+}
+
+void Document::endBulkEdit() const {
+    if (!bulk_) return;
+    for (void* d : bulkDeclarations_) static_cast<xmlAttribute*>(d)->atype = XML_ATTRIBUTE_ID;
+    bulkDeclarations_.clear();
+    bulk_ = false;
+    repairIds();
+}
+
+template <class F>
+auto Document::withIdDeclarations(F f) const {
+    for (void* d : bulkDeclarations_) static_cast<xmlAttribute*>(d)->atype = XML_ATTRIBUTE_ID;
+    struct Back {
+        const std::vector<void*>& declarations;
+        ~Back() {
+            for (void* d : declarations) static_cast<xmlAttribute*>(d)->atype = XML_ATTRIBUTE_CDATA;
+        }
+    } back{bulkDeclarations_};
+    return f();
+}
+
+DocumentPtr Document::cloneForBulkEdit() const {
+    auto copy = create();
+    if (doc_) {
+        // With no ID table in the source, the copy registers none either.
+        void* ids = doc_->ids;
+        doc_->ids = nullptr;
+        copy->doc_ = withIdDeclarations([&] { return xmlCopyDoc(doc_, 1); });
+        doc_->ids = ids;
+        if (!copy->doc_) throw RuntimeError(7, "Out of memory");
+        copy->beginBulkEdit();
+    }
+    copy->last_ = last_;
+    return copy;
+}
+
 Node Document::elementById(const std::string& id) const {
     if (!doc_) return {};
+    endBulkEdit();
     xmlAttr* a = xmlGetID(doc_, toXml(id));
     if (!a && idsStale_) {
         repairIds();
@@ -221,6 +298,7 @@ Node Document::selectSingleNode(const std::string& xpath) const {
 }
 
 DocumentPtr Document::clone() const {
+    endBulkEdit();
     auto copy = create();
     if (doc_) {
         copy->doc_ = xmlCopyDoc(doc_, 1);
@@ -244,7 +322,7 @@ std::string Document::toString() const {
     if (!doc_) return {};
     xmlChar* mem = nullptr;
     int size = 0;
-    xmlDocDumpMemoryEnc(doc_, &mem, &size, "UTF-8");
+    withIdDeclarations([&] { xmlDocDumpMemoryEnc(doc_, &mem, &size, "UTF-8"); });
     std::string s(reinterpret_cast<const char*>(mem), mem ? static_cast<size_t>(size) : 0);
     xmlFree(mem);
     return s;

@@ -119,3 +119,29 @@ TEST(XmlIds, UndeclaredDocumentsHaveNoIds) {
     ASSERT_FALSE(doc->isEmpty());
     EXPECT_TRUE(doc->elementById("K_9").isNull());
 }
+
+// Bulk editing builds a document without ID upkeep; saved, it reads as it would
+// have with IDs, and the first look-up brings every ID back.
+TEST(XmlIds, BulkEditingSavesTheSameDocumentAndLooksUpAfterwards) {
+    auto doc = loadSheet();
+    auto bulk = doc->cloneForBulkEdit();
+    for (auto* d : {&doc, &bulk}) {
+        Node group = (*d)->documentElement().firstChildElement("Section").firstChildElement("Cells");
+        Node copy = group.cloneDeep();
+        copy.firstChildElement().setAttribute("CellID", "K_41");
+        copy.firstChildElement().nextSiblingElement().setAttribute("CellID", "L_41");
+        group.insertAfter(copy);
+    }
+    EXPECT_EQ(bulk->toString(), doc->toString());
+    EXPECT_NE(bulk->toString().find("CellID ID"), std::string::npos);
+    EXPECT_EQ(valueOf(bulk, "K_41"), "a");
+    EXPECT_EQ(valueOf(bulk, "K_38"), "a");
+    EXPECT_EQ(valueOf(doc, "L_41"), "b");
+    // The source keeps its own IDs; a document put in bulk editing in place too.
+    doc->beginBulkEdit();
+    doc->documentElement().firstChildElement("Section").firstChildElement("Cells").firstChildElement()
+        .setAttribute("CellID", "M_38");
+    EXPECT_EQ(valueOf(doc, "M_38"), "a");
+    EXPECT_EQ(valueOf(doc, "K_38"), "<missing>");
+    EXPECT_EQ(valueOf(doc->clone(), "L_41"), "b");
+}

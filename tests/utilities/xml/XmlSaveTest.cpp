@@ -100,3 +100,28 @@ TEST(XmlSave, KeepsThePermissionsOfTheReplacedFile) {
     EXPECT_EQ(st.st_mode & 0777, 0640u);
     EXPECT_EQ(readText(path), "<b/>");
 }
+
+// Several files replaced together: nothing changes until all are written, and
+// temporaries not committed go.
+TEST(XmlSave, StagedFilesReplaceTheirTargetsOnlyOnCommit) {
+    TempDir dir;
+    writeText(dir.file("a.xml"), "old a");
+    writeText(dir.file("b.xml"), "old b");
+    {
+        StagedFiles staged;
+        staged.add(dir.file("a.xml"), "new a");
+        staged.add(dir.file("b.xml"), "new b");
+        EXPECT_EQ(readText(dir.file("a.xml")), "old a");
+        // A third file whose folder is missing fails; the object goes uncommitted.
+        EXPECT_THROW(staged.add(dir.file("none/c.xml"), "c"), zevo::RuntimeError);
+    }
+    EXPECT_EQ(readText(dir.file("a.xml")), "old a");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);
+    StagedFiles staged;
+    staged.add(dir.file("a.xml"), "new a");
+    staged.add(dir.file("b.xml"), "new b");
+    staged.commit();
+    EXPECT_EQ(readText(dir.file("a.xml")), "new a");
+    EXPECT_EQ(readText(dir.file("b.xml")), "new b");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);
+}

@@ -119,6 +119,15 @@ public:
 
     // Deep copy of the whole document (IDs registered in the copy).
     DocumentPtr clone() const;
+
+    // Bulk editing, for building a large document that is then saved (an import of
+    // thousands of rows): the ID attributes are plain text while it lasts, with no
+    // ID table to keep up; libxml2 2.9's table makes 10^5 registrations cost
+    // seconds. Saving and toString write the DTD as it was. The first elementById
+    // (or clone) ends bulk editing and registers every ID again.
+    void beginBulkEdit();
+    // A deep copy in bulk editing, made without registering the copy's IDs.
+    DocumentPtr cloneForBulkEdit() const;
     // Deep copy of an element of another document into this one, not yet in the
     // tree; its IDs are registered when it is inserted.
     Node importNode(const Node& node);
@@ -139,7 +148,13 @@ private:
     // Registers every unique ID value that is not in the ID table (after a removal
     // may have left a duplicate value without its registration).
     void repairIds() const;
+    void endBulkEdit() const;
+    // Runs f with the DTD's ID declarations in force (they read CDATA while bulk editing).
+    template <class F>
+    auto withIdDeclarations(F f) const;
     xmlDoc* doc_ = nullptr;
+    mutable std::vector<void*> bulkDeclarations_;   // ID declarations read as CDATA
+    mutable bool bulk_ = false;
     LoadResult last_;
     mutable bool idsStale_ = false;
 };
