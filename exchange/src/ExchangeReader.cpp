@@ -7,6 +7,7 @@
 #include <exception>
 
 #include "FileErrors.h"
+#include "RawAttributes.h"
 #include "zevo/ErrorLog.h"
 #include "zevo/RuntimeError.h"
 #include "zevo/clsMessageBox.h"
@@ -275,8 +276,9 @@ bool ExchangeReader::GetSection(const xml::Node& section, const std::vector<std:
 
 int ExchangeReader::CountReceiveCells(const xml::Node& cells) const {
     int count = 0;
-    for (const xml::Node& cell : cells.childElements("Cell"))
-        if (GetAttributeValue(cell, "Receive") != "0") ++count;
+    std::string scratch;
+    for (const xmlNode* c = cells.raw() ? cells.raw()->children : nullptr; c; c = c->next)
+        if (detail::isElementNamed(c, "Cell") && detail::ownAttribute(c, "Receive", scratch) != "0") ++count;
     return count;
 }
 
@@ -309,9 +311,10 @@ bool ExchangeReader::GetCells(const xml::Node& cells, const std::string& row, bo
         }
         if (merge && !identityChecked_ && !checkIdentity(cells)) return false;
         std::size_t next = 0;
-        for (xml::Node cell = cells.firstChildElement("Cell"); !cell.isNull() && next < values.size();
-             cell = cell.nextSiblingElement("Cell")) {
-            if (GetAttributeValue(cell, "Receive") == "0") continue;
+        std::string scratch;
+        for (xmlNode* c = cells.raw()->children; c && next < values.size(); c = c->next) {
+            if (!detail::isElementNamed(c, "Cell") || detail::ownAttribute(c, "Receive", scratch) == "0") continue;
+            const xml::Node cell(cells.document(), c);
             SetAttributeValue(cell, "Value", readValue(values[next++]));
         }
         return true;
@@ -337,10 +340,13 @@ void ExchangeReader::AppendSectionRows(const xml::Node& section, int count) {
     xml::Node previous = last;
     for (int k = 1; k <= count; ++k) {
         xml::Node copy = last.cloneDeep();
-        for (xml::Node cell = copy.firstChildElement("Cell"); !cell.isNull(); cell = cell.nextSiblingElement("Cell")) {
+        std::string scratch;
+        for (xmlNode* c = copy.raw()->children; c; c = c->next) {
+            if (!detail::isElementNamed(c, "Cell")) continue;
+            xml::Node cell(copy.document(), c);
             moveIdentifier(grid_, cell, "CellID", k * height);
             moveIdentifier(grid_, cell, "CellID2", k * reportRows);
-            SetAttributeValue(cell, "FirstCell", "1");
+            if (detail::ownAttribute(c, "FirstCell", scratch)) cell.setAttribute("FirstCell", "1");
         }
         previous.insertAfter(copy);
         previous = copy;

@@ -4,6 +4,7 @@
 
 #include <string_view>
 
+#include "RawAttributes.h"
 #include "zevo/RuntimeError.h"
 #include "zevo/clsVariables.h"
 #include "zevo/documents/Attributes.h"
@@ -20,16 +21,8 @@ bool isElement(const xmlNode* n, const char* name = nullptr) {
            (!name || xmlStrEqual(n->name, reinterpret_cast<const xmlChar*>(name)));
 }
 
-// An attribute's text, read in place when it is one text node (as parsed).
 std::string_view attributeText(const xmlNode* element, const char* name, std::string& scratch) {
-    const xmlAttr* a = xmlHasProp(element, reinterpret_cast<const xmlChar*>(name));
-    if (!a || !a->children) return {};
-    if (a->children->type == XML_TEXT_NODE && !a->children->next && a->children->content)
-        return reinterpret_cast<const char*>(a->children->content);
-    xmlChar* v = xmlNodeListGetString(element->doc, a->children, 1);
-    scratch = v ? reinterpret_cast<const char*>(v) : "";
-    xmlFree(v);
-    return scratch;
+    return detail::ownAttribute(element, name, scratch).value_or(std::string_view());
 }
 
 bool isWritten(const xmlNode* cell, std::string& scratch) {
