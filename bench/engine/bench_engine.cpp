@@ -25,7 +25,7 @@
 #include "zevo/engine/IniFiles.h"
 #include "zevo/engine/SetupData.h"
 #include "zevo/engine/TemplateLoading.h"
-#include "zevo/grid/CellAddress.h"
+#include "zevo/sheetdocs/CellAddress.h"
 #include "zevo/grid/SpreadModel.h"
 #include "zevo/rules/BusinessLibrary.h"
 
@@ -41,8 +41,8 @@ double msSince(Clock::time_point start) {
 
 std::string moveRow(const grid::Spread& grid, const std::string& id, int delta) {
     int c = 0, r = 0;
-    grid::ParserCellID(grid, id, c, r);
-    return c > 0 ? grid::MakeCellID(grid, c, r + delta) : id;
+    sheetdocs::ParserCellID(grid, id, c, r);
+    return c > 0 ? sheetdocs::MakeCellID(grid, c, r + delta) : id;
 }
 
 // The blank sheet-1 document with its list grown to `count` filled individuals.
@@ -61,11 +61,11 @@ void writeDataFile(const std::string& blankPath, const std::string& target, int 
             break;
         }
     int reportRows = 0, first = 0, last = 0;
-    const int rows = grid::GetRowGroupSize(letters, group, reportRows, first, last);
+    const int rows = sheetdocs::GetRowGroupSize(letters, group, reportRows, first, last);
     auto fill = [&](const xml::Node& g, int k) {
         for (const xml::Node& cell : g.childElements("Cell")) {
             int c = 0, r = 0;
-            grid::ParserCellID(letters, documents::GetAttributeValue(cell, "CellID"), c, r);
+            sheetdocs::ParserCellID(letters, documents::GetAttributeValue(cell, "CellID"), c, r);
             const std::string letter = letters.colLetters(c);
             std::string value;
             if (letter == "D") value = std::to_string(k + 1);

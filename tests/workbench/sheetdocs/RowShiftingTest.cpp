@@ -7,11 +7,12 @@
 #include "zevo/ErrorLog.h"
 
 #include "zevo/clsVariables.h"
-#include "zevo/grid/CellAddress.h"
-#include "zevo/grid/RowShifting.h"
+#include "zevo/sheetdocs/CellAddress.h"
+#include "zevo/sheetdocs/RowShifting.h"
 #include "zevo/grid/SpreadModel.h"
 
 using namespace zevo::grid;
+using namespace zevo::sheetdocs;
 using zevo::xml::Document;
 using zevo::xml::DocumentPtr;
 using zevo::xml::Node;
