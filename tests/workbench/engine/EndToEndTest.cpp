@@ -240,7 +240,7 @@ TEST_F(EndToEndTest, DeclarationIsFilledCheckedSavedAndLoadedAgain) {
     for (int row : {38, 40}) {
         EXPECT_EQ(d.grid.noteOf(1, col("T"), row), duplicate) << row;
         d.grid.setPosition(1, col("T"), row);
-        EXPECT_EQ(d.grid.backColor(), sheetdocs::kRuleErrorColour) << row;
+        EXPECT_EQ(d.grid.backColor(), sheetdocs::kErrorColour) << row;
     }
     EXPECT_EQ(d.grid.noteOf(1, col("T"), 39), "");
     EXPECT_EQ(d.grid.noteOf(1, col("K"), 9), "");

@@ -84,7 +84,7 @@ TEST_F(SetupDataTest, ValuesTheCellsRefuseAreCorrectedAndMarked) {
         EXPECT_EQ(entries[i].first, keys[i]);
         EXPECT_EQ(entries[i].second, kEntryColour);
     }
-    EXPECT_EQ(colourAt(1, 2, 7), sheetdocs::kLoadErrorColour);
+    EXPECT_EQ(colourAt(1, 2, 7), sheetdocs::kWarningColour);
     EXPECT_EQ(colourAt(1, 2, 4), kEntryColour);
 }
 

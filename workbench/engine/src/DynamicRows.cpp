@@ -135,7 +135,7 @@ void ClearRowGroup(DeclarationSession& session, grid::Spread& grid, const xml::N
         SetAttributeValue(member, "Value", empty);
         if (!grid.note().empty()) {
             grid.setNote("");
-            grid.setBackColor(sheetdocs::kWhiteColour);
+            grid.setBackColor(grid::kWhite);
         }
     }
 }

@@ -12,6 +12,7 @@
 #include "zevo/documents/Attributes.h"
 #include "zevo/engine/MainController.h"
 #include "zevo/sheetdocs/CellAddress.h"
+#include "zevo/sheetdocs/MarkingColours.h"
 
 namespace zevo::engine {
 
@@ -175,7 +176,7 @@ bool MainController::SetCellNote(const std::string& reference, grid::Colour norm
         else
             grid_.setNote(grid_.note() + "\r\n" + note);
         if (!trimmed(grid_.note()).empty())
-            grid_.setBackColor(warning ? kWarningColour : kErrorColour);
+            grid_.setBackColor(warning ? sheetdocs::kWarningColour : sheetdocs::kErrorColour);
         else
             grid_.setBackColor(normalColour);
         return true;

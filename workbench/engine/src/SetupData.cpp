@@ -190,7 +190,7 @@ private:
                     text::formatDouble(grid_.numberMax()) + "]";
         }
         grid_.setNote(note);
-        grid_.setBackColor(sheetdocs::kLoadErrorColour);
+        grid_.setBackColor(sheetdocs::kWarningColour);
     }
 
     DeclarationSession& session_;

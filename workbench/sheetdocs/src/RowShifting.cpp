@@ -125,9 +125,9 @@ void InsertRow(grid::Spread& grid, int row, int count, bool duringLoad) {
                 grid.setPosition(c, target);
                 const bool isLocked = grid.locked();
                 if (isLocked) {
-                    if (bound && isMarkedColour(grid.backColor())) grid.setBackColor(kWhiteColour);
+                    if (bound && isMarkedColour(grid.backColor())) grid.setBackColor(grid::kWhite);
                 } else {
-                    grid.setBackColor(isMarkedColour(sourceColour) ? kWhiteColour : sourceColour);
+                    grid.setBackColor(isMarkedColour(sourceColour) ? grid::kWhite : sourceColour);
                 }
                 if (isLocked && !bound) continue;   // labels and formulas stay as copied
                 if (grid.cellType() == grid::CellType::Number) {

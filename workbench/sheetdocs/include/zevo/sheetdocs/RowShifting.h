@@ -5,15 +5,9 @@
 // under its own name; a failure half-way leaves grid and document as far as they got.
 #include "zevo/Xml.h"
 #include "zevo/grid/Spread.h"
+#include "zevo/sheetdocs/MarkingColours.h"
 
 namespace zevo::sheetdocs {
-
-// The load-time error colour and the rules' error colour: never copied into new rows.
-inline constexpr grid::Colour kLoadErrorColour = 12713215;    // RGB 255, 252, 193
-inline constexpr grid::Colour kRuleErrorColour = 12632319;    // RGB 255, 192, 192
-inline constexpr grid::Colour kWhiteColour = 16777215;
-
-inline bool isMarkedColour(grid::Colour c) { return c == kLoadErrorColour || c == kRuleErrorColour; }
 
 // Inserts `count` rows at `row` of the addressed sheet (the row count grows with
 // them) and fills them from the `count` rows above, bottom row first. Unless
