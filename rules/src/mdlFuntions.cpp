@@ -46,13 +46,6 @@ void SetCellList(grid::Spread& grid, int col, int row, const std::string& list) 
     grid.setComboList(list);
 }
 
-std::string trimBlanks(std::string_view text) {
-    std::size_t first = text.find_first_not_of(' ');
-    if (first == std::string_view::npos) return {};
-    std::size_t last = text.find_last_not_of(' ');
-    return std::string(text.substr(first, last - first + 1));
-}
-
 std::string removeAll(std::string text, std::string_view what) {
     if (what.empty()) return text;
     std::string out;

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "zevo/Text.h"
 #include "zevo/Xml.h"
 #include "zevo/grid/Spread.h"
 
@@ -29,8 +30,6 @@ void SetCellValue(grid::Spread& grid, int col, int row, const std::string& text)
 // Gives (current sheet number, col, row) the combo item list.
 void SetCellList(grid::Spread& grid, int col, int row, const std::string& list);
 
-// Blanks removed from both ends (spaces only, as the declaration's texts are trimmed).
-std::string trimBlanks(std::string_view text);
 // Every occurrence of `what` removed.
 std::string removeAll(std::string text, std::string_view what);
 // Number of characters of a UTF-8 text.
