@@ -17,11 +17,10 @@ namespace zevo::rules {
 std::int16_t currentSheetNumber();
 void setCurrentSheetNumber(int sheet);
 
-// "" for a null element or a missing attribute.
-std::string GetAttributeValue(const xml::Node& element, const std::string& name);
-// Changes an existing attribute only; never creates one. Errors are ignored.
-void SetAttributeValue(const xml::Node& element, const std::string& name,
-                       const std::string& text);
+// Attribute access of the XML layer: "" for a missing attribute, existing
+// attributes changed only.
+using xml::GetAttributeValue;
+using xml::SetAttributeValue;
 
 // Writes text into the "Value" of the Cell element of (col, row) (the anchor of its
 // span) in the sheet document of the current sheet number. A cell without a Cell
