@@ -34,19 +34,12 @@ function(zevo_warnings target)
 endfunction()
 
 # zevo_library(target DIR dir PUBLIC_LIBS ... PRIVATE_LIBS ...): a static library of
-# every .cpp under dir/src, with dir/include public. An interface library while the
-# folder has no sources yet, so that dependants configure.
+# every .cpp under dir/src, with dir/include public.
 function(zevo_library target)
   cmake_parse_arguments(L "" "DIR" "PUBLIC_LIBS;PRIVATE_LIBS" ${ARGN})
   file(GLOB_RECURSE sources CONFIGURE_DEPENDS "${L_DIR}/src/*.cpp")
-  if(sources)
-    add_library(${target} STATIC ${sources})
-    target_include_directories(${target} PUBLIC "${L_DIR}/include")
-    target_link_libraries(${target} PUBLIC ${L_PUBLIC_LIBS} PRIVATE ${L_PRIVATE_LIBS})
-    zevo_warnings(${target})
-  else()
-    add_library(${target} INTERFACE)
-    target_include_directories(${target} INTERFACE "${L_DIR}/include")
-    target_link_libraries(${target} INTERFACE ${L_PUBLIC_LIBS})
-  endif()
+  add_library(${target} STATIC ${sources})
+  target_include_directories(${target} PUBLIC "${L_DIR}/include")
+  target_link_libraries(${target} PUBLIC ${L_PUBLIC_LIBS} PRIVATE ${L_PRIVATE_LIBS})
+  zevo_warnings(${target})
 endfunction()
