@@ -15,8 +15,8 @@
 #include "zevo/documents/Attributes.h"
 #include "zevo/documents/DataFiles.h"
 #include "zevo/exchange/ExchangeText.h"
-#include "zevo/grid/CellAddress.h"
-#include "zevo/grid/RowShifting.h"
+#include "zevo/sheetdocs/CellAddress.h"
+#include "zevo/sheetdocs/RowShifting.h"
 
 namespace zevo::exchange {
 
@@ -67,9 +67,9 @@ bool rowText(const xmlNode* row, std::string& out) {
 void moveIdentifier(grid::Spread& grid, const xml::Node& cell, const char* attribute, int delta) {
     const std::string id = GetAttributeValue(cell, attribute);
     int col = 0, row = 0;
-    grid::ParserCellID(grid, id, col, row);
+    sheetdocs::ParserCellID(grid, id, col, row);
     if (col == 0) return;
-    SetAttributeValue(cell, attribute, grid::MakeCellID(grid, col, row + delta));
+    SetAttributeValue(cell, attribute, sheetdocs::MakeCellID(grid, col, row + delta));
 }
 
 // The Cell of an identifier, looked up by walking the document: the documents an
@@ -333,10 +333,10 @@ void ExchangeReader::AppendSectionRows(const xml::Node& section, int count) {
         throw RuntimeError(kObjectNotSet, "The section has no row to copy");
     const xml::Node& last = rows.back();
     int reportRows = 0, firstRow = 0, lastRow = 0;
-    const int height = grid::GetRowGroupSize(grid_, last, reportRows, firstRow, lastRow);
+    const int height = sheetdocs::GetRowGroupSize(grid_, last, reportRows, firstRow, lastRow);
     // Moving the cells below once by the whole height costs one walk of the
     // document; one walk per row made importing N rows cost N walks.
-    grid::IncreaseRowInDOM(grid_, section.document(), lastRow + 1, count * height, count * reportRows);
+    sheetdocs::IncreaseRowInDOM(grid_, section.document(), lastRow + 1, count * height, count * reportRows);
     xml::Node previous = last;
     for (int k = 1; k <= count; ++k) {
         xml::Node copy = last.cloneDeep();
