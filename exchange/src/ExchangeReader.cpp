@@ -75,24 +75,9 @@ void moveIdentifier(grid::Spread& grid, const xml::Node& cell, const char* attri
 // The Cell of an identifier, looked up by walking the document: the documents an
 // import builds keep no ID table (see Document::beginBulkEdit).
 xml::Node cellWithId(const xml::Node& root, const char* id) {
-    xmlNode* top = root.raw();
-    for (xmlNode* cur = top; cur;) {
-        if (cur->type == XML_ELEMENT_NODE) {
-            if (xmlStrEqual(cur->name, reinterpret_cast<const xmlChar*>("Cell"))) {
-                xmlChar* value = xmlGetProp(cur, reinterpret_cast<const xmlChar*>("CellID"));
-                const bool match = value && xmlStrEqual(value, reinterpret_cast<const xmlChar*>(id));
-                xmlFree(value);
-                if (match) return xml::Node(root.document(), cur);
-            }
-            if (cur->children) {
-                cur = cur->children;
-                continue;
-            }
-        }
-        while (cur && cur != top && !cur->next) cur = cur->parent;
-        if (!cur || cur == top) break;
-        cur = cur->next;
-    }
+    std::string scratch;
+    for (const xml::Node& cell : root.elementsByTagName("Cell"))
+        if (detail::ownAttribute(cell.raw(), "CellID", scratch) == id) return cell;
     return {};
 }
 

@@ -1,7 +1,10 @@
 // The writer: the grammar byte for byte, and the exported file.
 #include <gtest/gtest.h>
 
+#include <cerrno>
+
 #include "Declaration.h"
+#include "FileErrors.h"
 #include "zevo/exchange/BackupRestoreController.h"
 #include "zevo/exchange/ExchangeWriter.h"
 
@@ -54,6 +57,31 @@ TEST_F(DeclarationTest, TheFileHoldsTheActiveSheetsBackToBack) {
     for (int i : {0, 3}) documents::SetAttributeValue(sheetEntry(i), "Active", "0");
     ASSERT_TRUE(BackupRestoreController::exportWithoutDialog(grid_, file.string()));
     EXPECT_EQ(readFile(file), std::string("\xFF\xFE"));
+}
+
+}  // namespace
+}  // namespace zevo::exchange::test
+
+namespace zevo::exchange::test {
+namespace {
+
+// The message for each way a file can fail, chosen by errno.
+TEST_F(ExchangeTest, FileErrorsMapToTheirMessages) {
+    using detail::FileErrorShown;
+    EXPECT_EQ(detail::showFileError(EACCES), FileErrorShown::Message);
+    EXPECT_EQ(detail::showFileError(EPERM), FileErrorShown::Message);
+    EXPECT_EQ(detail::showFileError(EINVAL), FileErrorShown::Message);
+    EXPECT_EQ(detail::showFileError(ENAMETOOLONG), FileErrorShown::Message);
+    EXPECT_EQ(detail::showFileError(ENOSPC), FileErrorShown::Message);
+    EXPECT_EQ(detail::showFileError(EDQUOT), FileErrorShown::Message);
+    EXPECT_EQ(detail::showFileError(ENOENT), FileErrorShown::PathMessage);
+    EXPECT_EQ(detail::showFileError(ENOTDIR), FileErrorShown::PathMessage);
+    EXPECT_EQ(detail::showFileError(EEXIST), FileErrorShown::None);
+    EXPECT_EQ(detail::showFileError(EEXIST, true), FileErrorShown::PathMessage);
+    EXPECT_EQ(detail::showFileError(EIO), FileErrorShown::None);
+    EXPECT_EQ(presenter_->shownIds(), Ids({"0021", "0021", "0025", "0025", "0041", "0041", "0010", "0010", "0105"}));
+    EXPECT_EQ(presenter_->shown()[4].icon, miCriticalError);
+    EXPECT_EQ(presenter_->shown()[6].icon, miInformation);
 }
 
 }  // namespace
