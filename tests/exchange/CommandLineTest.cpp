@@ -132,5 +132,18 @@ TEST_F(CommandLineTest, TheCheckGuardsTheExportAndBadArgumentsExitWithTwo) {
     EXPECT_EQ(zevo(tree_->bin(), "--help").status, 0);
 }
 
+TEST_F(CommandLineTest, ARunningWindowKeepsTheCommandLineOut) {
+    install(tree_->bin());
+    const fs::path runtime = tree_->root() / "runtime";
+    fs::create_directories(runtime);
+    controller_->setInstanceLockPath((runtime / ("zevo-" + std::to_string(::getuid()) + ".lock")).string());
+    open();
+    if (HasFatalFailure()) return;
+    const ProgramRun run = zevo(tree_->bin(), "--export " + (tree_->root() / "x.txt").string() + " --no-check");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("already running"), std::string::npos) << run.err;
+    EXPECT_FALSE(fs::exists(tree_->root() / "x.txt"));
+}
+
 }  // namespace
 }  // namespace zevo::engine::test
