@@ -47,7 +47,8 @@ QString controlCaption(const char* control) {
 
 }  // namespace
 
-// The current page on grey, fitted to the window or at its printed size.
+// The current page on grey: fitted into the window, or at its printed size
+// (zoomed) in a scrolled area.
 class frmPreview::PageView : public QWidget {
 public:
     explicit PageView(PreviewController& controller, QWidget* parent) : QWidget(parent), controller_(controller) {
@@ -55,18 +56,12 @@ public:
         setFocusPolicy(Qt::StrongFocus);
     }
 
-    // Pixels per point: the whole page in the viewport, or 100 % when zoomed.
-    double pixelsPerPoint(const QSize& viewport) const {
-        const QSizeF page = controller_.pageSizePoints();
-        if (controller_.zoomed()) return logicalDpiX() / 72.0;
-        const double w = (viewport.width() - 2 * kPageGap) / page.width();
-        const double h = (viewport.height() - 2 * kPageGap) / page.height();
-        return std::max(0.1, std::min(w, h));
+    // The page's size on screen at 100 %, with the grey around it.
+    QSize zoomedSize() const {
+        const QSizeF page = controller_.pageSizePoints() * (logicalDpiX() / 72.0);
+        return QSize(static_cast<int>(page.width()) + 2 * kPageGap, static_cast<int>(page.height()) + 2 * kPageGap);
     }
-    void fit(const QSize& viewport) {
-        const QSizeF page = controller_.pageSizePoints() * pixelsPerPoint(viewport);
-        const QSize needed(static_cast<int>(page.width()) + 2 * kPageGap, static_cast<int>(page.height()) + 2 * kPageGap);
-        resize(needed.expandedTo(viewport));
+    void pageChanged() {
         image_ = QImage();
         update();
     }
@@ -75,10 +70,13 @@ protected:
     void paintEvent(QPaintEvent*) override {
         QPainter p(this);
         p.fillRect(rect(), QColor(128, 128, 128));
-        const QSize viewport = parentWidget() ? parentWidget()->size() : size();
-        const double ppp = pixelsPerPoint(viewport);
-        const QSizeF page = controller_.pageSizePoints() * ppp;
-        const QSize pagePx(static_cast<int>(page.width()), static_cast<int>(page.height()));
+        const QSizeF points = controller_.pageSizePoints();
+        const double ppp = controller_.zoomed()
+                               ? logicalDpiX() / 72.0
+                               : std::max(0.05, std::min((width() - 2.0 * kPageGap) / points.width(),
+                                                         (height() - 2.0 * kPageGap) / points.height()));
+        const QSize pagePx(static_cast<int>(points.width() * ppp), static_cast<int>(points.height() * ppp));
+        if (pagePx.isEmpty()) return;
         if (image_.size() != pagePx || imagePage_ != controller_.currentPage()) {
             // Drawn at the resolution it is shown at, so text keeps its size.
             image_ = QImage(pagePx, QImage::Format_RGB32);
@@ -139,7 +137,7 @@ frmPreview::frmPreview(frmReportData& report, ReportsController& reports, QWidge
     scroll_->setBackgroundRole(QPalette::Dark);
     page_ = new PageView(controller_, scroll_);
     scroll_->setWidget(page_);
-    scroll_->setWidgetResizable(false);
+    scroll_->setWidgetResizable(true);
 
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, kBannerHeight, 0, 0);
@@ -161,7 +159,10 @@ frmPreview::frmPreview(frmReportData& report, ReportsController& reports, QWidge
     });
     connect(cmdZoom, &QToolButton::clicked, this, [this] {
         controller_.cmdZoom_Click();
-        page_->fit(scroll_->viewport()->size());
+        // Zoomed, the page keeps its printed size and the area scrolls.
+        scroll_->setWidgetResizable(!controller_.zoomed());
+        if (controller_.zoomed()) page_->resize(page_->zoomedSize());
+        page_->pageChanged();
         page_->setFocus();
     });
     connect(cmdPrint, &QToolButton::clicked, this, [this] {
@@ -212,14 +213,13 @@ void frmPreview::UpdatePageCount() {
     lblCounter->setText(QString::fromStdString(controller_.counterText()));
     setButtonEnabled(cmdNext, controller_.nextEnabled());
     setButtonEnabled(cmdPrevious, controller_.previousEnabled());
-    page_->fit(scroll_->viewport()->size());
+    page_->pageChanged();
     page_->setFocus();
 }
 
 void frmPreview::resizeEvent(QResizeEvent* event) {
     QDialog::resizeEvent(event);
     clsMessageBox().SetFormCaption(this, imgCaption, lblCaption);
-    page_->fit(scroll_->viewport()->size());
 }
 
 }  // namespace zevo::printing
