@@ -25,6 +25,7 @@
 #include "PrintTestSupport.h"
 #include "zevo/printing/ReportsController.h"
 #include "zevo/printing/clsDefaultPrinter.h"
+#include "zevo/printing/frmReportData.h"
 
 namespace zevo::printing::test {
 namespace {
@@ -247,6 +248,27 @@ TEST_F(CupsPrintTest, PrinterGoneBeforeTheCommandCannotBecomeTheDefault) {
     EXPECT_EQ(presenter_->shownIds(), Ids{"0026"});
     EXPECT_EQ(previews, 0);
     EXPECT_FALSE(clsDefaultPrinter().SetPrinterAsDefault("PDF3"));
+}
+
+TEST_F(CupsPrintTest, PrintInThePreviewPrintsThatReportAndEndsTheRun) {
+    openWithIndividuals(3);
+    if (HasFatalFailure()) return;
+    auto dialog = dialogOn("PDF");
+    dialog->jobTitle = title("preview");
+    dialog->txtNumberOfCopies_Change("2");
+    std::vector<std::string> previewed;
+    dialog->showPreview = [&](frmReportData& report) {
+        report.fpsReport().setSheet(1);
+        previewed.push_back(report.fpsReport().textAt(col("E"), 8));
+        if (previewed.size() == 2) EXPECT_TRUE(dialog->printFromPreview(report));
+        return true;
+    };
+    dialog->cmdPreview_Click();
+    EXPECT_EQ(previewed, (std::vector<std::string>{individualNames()[0], individualNames()[1]}));
+    EXPECT_TRUE(dialog->unloaded());
+    const fs::path printed = jobFile(dialog->jobTitle);
+    ASSERT_FALSE(printed.empty());
+    EXPECT_EQ(pdfPages(printed), 2) << "two copies of the second report";
 }
 
 TEST_F(CupsPrintTest, NoCopiesPrintsNothingAndClosesTheDialog) {
