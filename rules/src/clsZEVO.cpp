@@ -2,7 +2,7 @@
 
 #include "zevo/RuntimeError.h"
 #include "zevo/clsMessageBox.h"
-#include "zevo/grid/CellAddress.h"
+#include "zevo/sheetdocs/CellAddress.h"
 #include "zevo/rules/mdlFuntions.h"
 
 namespace zevo::rules {

@@ -1,7 +1,7 @@
 #include "zevo/rules/mdlFuntions.h"
 
 #include "zevo/clsVariables.h"
-#include "zevo/grid/CellAddress.h"
+#include "zevo/sheetdocs/CellAddress.h"
 
 namespace zevo::rules {
 
@@ -32,8 +32,8 @@ void SetAttributeValue(const xml::Node& element, const std::string& name,
 }
 
 void SetCellValue(grid::Spread& grid, int col, int row, const std::string& text) {
-    grid::GetCellSpan(grid, col, row);
-    const std::string id = grid::MakeCellID(grid, col, row);
+    sheetdocs::GetCellSpan(grid, col, row);
+    const std::string id = sheetdocs::MakeCellID(grid, col, row);
     xml::DocumentPtr doc = clsVariables().Data(currentSheetNumber() - 1);
     if (!doc) return;
     xml::Node cell = doc->elementById(id);

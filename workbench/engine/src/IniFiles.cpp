@@ -8,7 +8,7 @@
 #include "zevo/clsMessageBox.h"
 #include "zevo/clsVariables.h"
 #include "zevo/documents/Attributes.h"
-#include "zevo/grid/CellAddress.h"
+#include "zevo/sheetdocs/CellAddress.h"
 
 namespace zevo::engine {
 
@@ -18,7 +18,7 @@ namespace {
 
 void applyCell(grid::Spread& grid, const xml::Node& cell, bool interface) {
     int col = 0, row = 0;
-    grid::ParserCellID(grid, GetAttributeValue(cell, "CellID"), col, row);
+    sheetdocs::ParserCellID(grid, GetAttributeValue(cell, "CellID"), col, row);
     if (col < 1 || row < 1) return;
     grid.setPosition(col, row);
     const double maxLen = text::leadingValue(GetAttributeValue(cell, "MaxLen"));

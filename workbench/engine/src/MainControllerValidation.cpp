@@ -11,7 +11,8 @@
 #include "zevo/clsVariables.h"
 #include "zevo/documents/Attributes.h"
 #include "zevo/engine/MainController.h"
-#include "zevo/grid/CellAddress.h"
+#include "zevo/sheetdocs/CellAddress.h"
+#include "zevo/sheetdocs/MarkingColours.h"
 
 namespace zevo::engine {
 
@@ -27,7 +28,7 @@ std::string trimmed(const std::string& s) {
     return s.substr(first, s.find_last_not_of(" \t\r\n") - first + 1);
 }
 
-double numericValue(const std::string& text) { return grid::detail::leadingNumber(text); }
+double numericValue(const std::string& text) { return sheetdocs::detail::leadingNumber(text); }
 
 bool sameSheetName(const std::string& gridName, const std::string& wanted) {
     const QString name = QString::fromStdString(gridName);
@@ -53,7 +54,7 @@ void splitCell(const grid::Spread& grid, const std::string& cell, int& col, int&
     std::size_t i = 0;
     while (i < cell.size() && !(cell[i] >= '0' && cell[i] <= '9')) ++i;
     col = grid.colNumber(trimmed(cell.substr(0, i)));
-    row = grid::detail::roundToInt32(numericValue(cell.substr(i)));
+    row = sheetdocs::detail::roundToInt32(numericValue(cell.substr(i)));
 }
 
 std::string replaceAll(std::string text, const std::string& from, const std::string& to) {
@@ -175,7 +176,7 @@ bool MainController::SetCellNote(const std::string& reference, grid::Colour norm
         else
             grid_.setNote(grid_.note() + "\r\n" + note);
         if (!trimmed(grid_.note()).empty())
-            grid_.setBackColor(warning ? kWarningColour : kErrorColour);
+            grid_.setBackColor(warning ? sheetdocs::kWarningColour : sheetdocs::kErrorColour);
         else
             grid_.setBackColor(normalColour);
         return true;
@@ -234,10 +235,10 @@ void MainController::SetStatus(int col, int row) {
             col = grid_.activeCol();
             row = grid_.activeRow();
         }
-        grid::GetCellSpan(grid_, col, row);
+        sheetdocs::GetCellSpan(grid_, col, row);
         const xml::DocumentPtr doc = clsVariables().Data(session_.currentSheet - 1);
         if (!doc) return;
-        const xml::Node cell = doc->elementById(grid::MakeCellID(grid_, col, row));
+        const xml::Node cell = doc->elementById(sheetdocs::MakeCellID(grid_, col, row));
         if (cell.isNull()) return;
         std::string text;
         const std::string statusId = trimmed(GetAttributeValue(cell, "StatusID"));
@@ -261,13 +262,13 @@ void MainController::Form_KeyDown(int keyCode, int shift) {
     try {
         grid_.setSheet(session_.currentSheet);
         int col = grid_.activeCol(), row = grid_.activeRow();
-        grid::GetCellSpan(grid_, col, row);
-        const std::string id = grid::MakeCellID(grid_, col, row);
+        sheetdocs::GetCellSpan(grid_, col, row);
+        const std::string id = sheetdocs::MakeCellID(grid_, col, row);
         int context = 0;
         const std::size_t index = static_cast<std::size_t>(session_.currentSheet - 1);
         if (index < session_.interfaceIni.size() && session_.interfaceIni[index]) {
             const xml::Node cell = session_.interfaceIni[index]->elementById(id);
-            context = grid::detail::roundToInt32(
+            context = sheetdocs::detail::roundToInt32(
                 numericValue(GetAttributeValue(cell, "HelpContextID")));
         }
         helpContext_ = context;

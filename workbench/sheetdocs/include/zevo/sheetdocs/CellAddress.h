@@ -13,7 +13,7 @@
 #include "zevo/Xml.h"
 #include "zevo/grid/Spread.h"
 
-namespace zevo::grid {
+namespace zevo::sheetdocs {
 
 namespace detail {
 
@@ -59,7 +59,7 @@ inline std::int32_t roundToInt32(double v) {
 // Grid position of an address. No "_" (or the empty text) gives (0, 0); a column
 // part that is not letters gives column 0; a row part without digits gives row 0.
 // Errors are logged and leave the outputs not yet assigned as they came in.
-inline void ParserCellID(const Spread& grid, const std::string& address, int& col, int& row) {
+inline void ParserCellID(const grid::Spread& grid, const std::string& address, int& col, int& row) {
     try {
         std::size_t pos = address.find('_');
         if (pos == std::string::npos) {
@@ -75,17 +75,17 @@ inline void ParserCellID(const Spread& grid, const std::string& address, int& co
 }
 
 // The address of a grid position ("K_9" for column 11, row 9). Traps nothing.
-inline std::string MakeCellID(const Spread& grid, int col, int row) {
+inline std::string MakeCellID(const grid::Spread& grid, int col, int row) {
     return grid.colLetters(col) + "_" + std::to_string(row);
 }
 
 // Moves (col, row) to the top-left cell of the merged block that holds it; a cell
 // in no block stays. The block's size goes to the optional outputs. Errors are
 // logged and leave the position as it came in.
-inline void GetCellSpan(const Spread& grid, int& col, int& row, int* cols = nullptr,
+inline void GetCellSpan(const grid::Spread& grid, int& col, int& row, int* cols = nullptr,
                         int* rows = nullptr) {
     try {
-        CellSpan span;
+        grid::CellSpan span;
         grid.getCellSpan(col, row, span);
         if (cols) *cols = span.cols;
         if (rows) *rows = span.rows;
@@ -102,7 +102,7 @@ inline void GetCellSpan(const Spread& grid, int& col, int& row, int* cols = null
 // from the "CellID"s, with its first and last row) and on the printed sheet
 // (reportRows, from the "CellID2"s). A null group returns 0 with first row 100000
 // and last row 0 and leaves reportRows alone. Traps nothing.
-inline int GetRowGroupSize(const Spread& grid, const xml::Node& rowGroup, int& reportRows,
+inline int GetRowGroupSize(const grid::Spread& grid, const xml::Node& rowGroup, int& reportRows,
                            int& firstRow, int& lastRow) {
     firstRow = 100000;
     lastRow = 0;
@@ -123,4 +123,4 @@ inline int GetRowGroupSize(const Spread& grid, const xml::Node& rowGroup, int& r
     return lastRow - firstRow + 1;
 }
 
-}  // namespace zevo::grid
+}  // namespace zevo::sheetdocs
