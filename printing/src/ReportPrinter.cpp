@@ -7,7 +7,7 @@
 #include "zevo/clsMessageBox.h"
 #include "zevo/clsVariables.h"
 #include "zevo/documents/Attributes.h"
-#include "zevo/grid/CellAddress.h"
+#include "zevo/sheetdocs/CellAddress.h"
 #include "zevo/printing/PrintJob.h"
 #include "zevo/printing/frmReportData.h"
 
@@ -128,7 +128,7 @@ bool ReportPrinter::printTaxationRegistrationReport(const PageSelection& records
                 const std::string id = GetAttributeValue(cell, "CellID");
                 if (GetAttributeValue(cell.parent(), "Dynamic") != "0") {
                     int col = 0, row = 0;
-                    grid::ParserCellID(mainGrid_, id, col, row);
+                    sheetdocs::ParserCellID(mainGrid_, id, col, row);
                     // The list lives on the declaration's first sheet.
                     SetAttributeValue(cell, "Value", mainGrid_.textOf(1, col, row + i - 1));
                 } else {
