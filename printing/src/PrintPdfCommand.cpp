@@ -22,6 +22,15 @@ int printPdfCommand(const PrintPdfRequest& request) {
                 return 1;
             default: return 1;
         }
+        return printPdf(controller, request);
+    } catch (const std::exception& e) {
+        WriteErrorLog("mainForm", "printPdf", e);
+        return 1;
+    }
+}
+
+int printPdf(engine::MainController& controller, const PrintPdfRequest& request) {
+    try {
         const std::optional<PageSelection> records = parsePageSelection(request.pages);
         if (!records) {
             clsMessageBox().DisplayMessage(msg::kPagesInvalid, msOKOnly, miCriticalError, "Message", 0);
@@ -41,8 +50,10 @@ int printPdfCommand(const PrintPdfRequest& request) {
         if (request.noCheck) {
             print();
         } else {
+            const auto dialog = controller.printDialog;
             controller.printDialog = print;
             controller.cmdPrint_Click();   // shows "0005" when the check fails
+            controller.printDialog = dialog;
         }
         if (!reached) return 1;
         return written ? 0 : 1;

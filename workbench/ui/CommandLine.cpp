@@ -48,9 +48,13 @@ CommandLine parseCommandLine(const QStringList& arguments) {
                                      QStringLiteral("Skips the declaration's check."));
     parser.addOptions({help, version, printPdf, pages, noCheck});
 
+    // No application object exists yet to name the program in the usage line.
+    const auto helpText = [&] {
+        return parser.helpText().replace(QStringLiteral("<executable_name>"), QStringLiteral("zevo"));
+    };
     auto bad = [&](const QString& why) {
         result.action = CommandLine::Action::BadArguments;
-        result.message = why + QStringLiteral("\n\n") + parser.helpText();
+        result.message = why + QStringLiteral("\n\n") + helpText();
         return result;
     };
     if (!parser.parse(arguments)) return bad(parser.errorText());
@@ -58,7 +62,7 @@ CommandLine parseCommandLine(const QStringList& arguments) {
         return bad(QStringLiteral("Unexpected argument: ") + parser.positionalArguments().first());
     if (parser.isSet(help)) {
         result.action = CommandLine::Action::Help;
-        result.message = parser.helpText();
+        result.message = helpText();
         return result;
     }
     if (parser.isSet(version)) {

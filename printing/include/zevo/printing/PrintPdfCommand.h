@@ -5,6 +5,10 @@
 // into one PDF file. Messages go to the presenter installed by the caller.
 #include <string>
 
+namespace zevo::engine {
+class MainController;
+}
+
 namespace zevo::printing {
 
 struct PrintPdfRequest {
@@ -18,5 +22,9 @@ struct PrintPdfRequest {
 // Exit status: 0 written, 1 refused or failed (another instance, the check, no
 // report), 2 a pages list that is not valid.
 int printPdfCommand(const PrintPdfRequest& request);
+
+// The same on a declaration the controller has opened (the lock and library
+// fields of the request are not used).
+int printPdf(engine::MainController& controller, const PrintPdfRequest& request);
 
 }  // namespace zevo::printing
