@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <exception>
+#include <filesystem>
+#include <system_error>
 
 #include "zevo/ErrorLog.h"
 #include "zevo/RuntimeError.h"
@@ -62,13 +64,21 @@ void setupSheets(grid::Spread& g) {
 
 // Loading, sheet set-up and report ini files: the part of the build that is the
 // same for every declaration. Returns the workbook's path.
+// Returns the workbook's path, or "" when it could not be loaded (logged).
 std::string prepareWorkbook(grid::SpreadModel& g, engine::DeclarationSession& session) {
     // The report workbook replaces every sheet, so the start-up workbook is not
     // loaded into the report grid first.
     clsVariables vars;
     const std::string path =
         clsMessageBox().GetAbsolutePath(GetAttributeValue(vars.NodeValidity(), "ReportTemplate"));
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) {
+        WriteErrorLog(kModule, "Form_Load", err::kFileNotFound, "No report workbook: " + path);
+        return {};
+    }
     engine::LoadTemplate(g, false);
+    // Every report workbook ends with a hidden sheet; one sheet means it did not load.
+    if (g.sheetCount() < 2) return {};
     try {
         setupSheets(g);
     } catch (const std::exception& e) {
@@ -115,10 +125,12 @@ void frmReportData::build() {
         clsVariables vars;
         // Pages are measured on the printer when they are printed, so the grid
         // needs no printer to be built.
-        if (sources_.workbook && !sources_.workbook->source().empty())
+        if (sources_.workbook && !sources_.workbook->source().empty()) {
             fpsReport_.copyFrom(sources_.workbook->model());
-        else
-            prepareWorkbook(fpsReport_, session_);
+        } else if (prepareWorkbook(fpsReport_, session_).empty()) {
+            fpsReport_.reset(1);   // nothing to print
+            return;
+        }
         engine::SetupReportData(fpsReport_);
 
         const std::string reportClass = trimmed(GetAttributeValue(vars.NodeValidity(), "Class2"));

@@ -40,7 +40,8 @@ public:
     // Errors are logged ("Form_Load") and leave what was built so far.
     void prepare();
     const grid::SpreadModel& model() const { return model_; }
-    // The report workbook path it was prepared from ("" before prepare).
+    // The report workbook path it was prepared from ("" before prepare, or when
+    // the workbook could not be loaded).
     const std::string& source() const { return source_; }
 
 private:

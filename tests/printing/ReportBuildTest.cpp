@@ -20,7 +20,7 @@ using Ids = std::vector<std::string>;
 using documents::readSessionText;
 using documents::sessionCounters;
 
-class ReportDataTest : public ::testing::Test {
+class ReportBuildTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ensureApplication();
@@ -132,7 +132,7 @@ protected:
     xml::Node declarationMenu_;
 };
 
-TEST_F(ReportDataTest, SheetsNotInUseNeitherPrintNorPreviewAndPagesRunOn) {
+TEST_F(ReportBuildTest, SheetsNotInUseNeitherPrintNorPreviewAndPagesRunOn) {
     useSession("1", "1", "0");
     frmReportData report(sources());
     grid::SpreadModel& g = report.fpsReport();
@@ -186,7 +186,7 @@ TEST_F(ReportDataTest, SheetsNotInUseNeitherPrintNorPreviewAndPagesRunOn) {
     EXPECT_EQ(readFile(dir_ / "LogFile.txt"), "");
 }
 
-TEST_F(ReportDataTest, OneSheetOfOnePageHasNoPagesToStepTo) {
+TEST_F(ReportBuildTest, OneSheetOfOnePageHasNoPagesToStepTo) {
     useSession("1", "0", "0");
     frmReportData report(sources());
     PreviewController preview(report);
@@ -200,7 +200,7 @@ TEST_F(ReportDataTest, OneSheetOfOnePageHasNoPagesToStepTo) {
     EXPECT_EQ(preview.currentSheet(), 1);
 }
 
-TEST_F(ReportDataTest, APrintCountsOnlyAfterAChangeAndStoresTheDeclarationsCounter) {
+TEST_F(ReportBuildTest, APrintCountsOnlyAfterAChangeAndStoresTheDeclarationsCounter) {
     useSession("1", "0", "0");
     clsVariables vars;
     EXPECT_EQ(sessionText(), "D::0:0");
@@ -239,7 +239,24 @@ TEST_F(ReportDataTest, APrintCountsOnlyAfterAChangeAndStoresTheDeclarationsCount
     EXPECT_TRUE(vars.DataChanged());
 }
 
-TEST_F(ReportDataTest, PrinterThatFailsShowsItsMessageAndEndsTheJob) {
+TEST_F(ReportBuildTest, MissingReportWorkbookPrintsNothing) {
+    useSession("1", "1", "0");
+    fs::remove(dir_ / "report.xlsx");
+    ReportWorkbook workbook;
+    workbook.prepare();
+    EXPECT_EQ(workbook.source(), "");
+    frmReportData::Sources s = sources();
+    s.workbook = &workbook;
+    frmReportData report(s);
+    EXPECT_FALSE(report.sheetPrintable(1));
+    printToPdf(report, dir_ / "none.pdf");
+    EXPECT_FALSE(report.printed());
+    EXPECT_FALSE(fs::exists(dir_ / "none.pdf"));
+    EXPECT_NE(readFile(dir_ / "LogFile.txt").find("No report workbook"), std::string::npos);
+    EXPECT_EQ(PreviewController(report).totalPages(), 0);
+}
+
+TEST_F(ReportBuildTest, PrinterThatFailsShowsItsMessageAndEndsTheJob) {
     useSession("1", "1", "0");
     frmReportData report(sources());
     QPrinter printer(QPrinter::HighResolution);
