@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QResizeEvent>
+#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QShortcut>
@@ -169,7 +170,11 @@ frmPreview::frmPreview(frmReportData& report, ReportsController& reports, QWidge
         if (reports_.printFromPreview(controller_.report())) accept();
     });
     connect(cmdClose, &QToolButton::clicked, this, &QDialog::reject);
-    resize(900, 860);
+    // A whole A4 page at a readable size, within the screen.
+    QSize size(900, 1000);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        size = size.boundedTo(screen->availableGeometry().size() - QSize(40, 60));
+    resize(size);
     UpdatePageCount();
 }
 

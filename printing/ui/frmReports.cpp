@@ -141,12 +141,13 @@ void frmReports::afterCommand() {
 
 void frmReports::savePdf() {
     QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    if (folder.isEmpty()) folder = QDir::homePath();
+    if (folder.isEmpty() || !QDir(folder).exists()) folder = QDir::homePath();
     QString path = QFileDialog::getSaveFileName(this, cmdSavePdf->text(), folder + QStringLiteral("/ToKhaiDangKyThue.pdf"),
                                                 QStringLiteral("PDF (*.pdf)"));
     if (path.isEmpty()) return;
     if (!path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive)) path += QStringLiteral(".pdf");
-    controller_.cmdSavePdf_Click(path.toStdString());
+    // Saved: the reports are done, as after printing.
+    if (controller_.cmdSavePdf_Click(path.toStdString())) accept();
 }
 
 bool frmReports::eventFilter(QObject* watched, QEvent* event) {

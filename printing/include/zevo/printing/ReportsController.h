@@ -50,8 +50,9 @@ public:
     std::function<void(const std::string& control)> focusControl;
     // Where "Class2" objects come from; null: the program folder's library.
     rules::BusinessLibrary* library = nullptr;
-    // Title of the print jobs (the file name CUPS and PDF printers give them).
-    std::string jobTitle = "ZEVO - Tờ khai đăng ký thuế";
+    // Title of the print jobs, which PDF printers turn into a file name (plain
+    // letters: cups-pdf writes other characters as octal escapes).
+    std::string jobTitle = "ZEVO-ToKhaiDangKyThue";
 
     // ---- loading ----
     // The installed printers in the system's order; the default one selected.
