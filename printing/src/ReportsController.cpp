@@ -5,9 +5,11 @@
 
 #include <exception>
 #include <filesystem>
+#include <fstream>
 #include <system_error>
 
 #include "zevo/ErrorLog.h"
+#include "zevo/RuntimeError.h"
 #include "zevo/clsMessageBox.h"
 #include "zevo/printing/PrintJob.h"
 #include "zevo/printing/ReportPrinter.h"
@@ -212,7 +214,18 @@ bool ReportsController::cmdSavePdf_Click(const std::string& path) {
         if (!CheckPrinter()) return false;
         const std::optional<PageSelection> records = CheckPages();
         if (!records) return false;
-        fs::remove(part, ec);
+        // The file's folder and the right to write there, before any report is built.
+        const fs::path folder = fs::path(path).parent_path();
+        if (folder.empty() || !fs::is_directory(folder, ec)) {
+            WriteErrorLog(kModule, "cmdSavePdf_Click", err::kPathNotFound, "No folder for " + path);
+            show(msg::kInvalidPath, miCriticalError);
+            return false;
+        }
+        if (!std::ofstream(part, std::ios::binary)) {
+            WriteErrorLog(kModule, "cmdSavePdf_Click", err::kPermissionDenied, "Cannot write " + part);
+            show(msg::kCannotWrite, miCriticalError);
+            return false;
+        }
         bool complete = false;
         {
             QPrinter printer(QPrinter::HighResolution);
@@ -226,7 +239,13 @@ bool ReportsController::cmdSavePdf_Click(const std::string& path) {
             WriteErrorLog(kModule, "cmdSavePdf_Click", kPrinterError, "No PDF was written to " + path);
             return false;
         }
-        fs::rename(part, path);
+        fs::rename(part, path, ec);
+        if (ec) {
+            fs::remove(part, ec);
+            WriteErrorLog(kModule, "cmdSavePdf_Click", err::kPermissionDenied, "Cannot replace " + path);
+            show(msg::kCannotWrite, miCriticalError);
+            return false;
+        }
         return true;
     } catch (const std::exception& e) {
         fs::remove(part, ec);

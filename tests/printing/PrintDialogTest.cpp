@@ -65,6 +65,21 @@ TEST_F(PrintDialogTest, PagesBoxChoosesTheRecords) {
         EXPECT_TRUE(savePdf(wrong).empty()) << wrong;
         EXPECT_EQ(presenter_->shownIds(), Ids{"0040"}) << wrong;
     }
+    // A folder that does not exist, or one without the right to write.
+    presenter_->clear();
+    ReportsController dialog(grid());
+    EXPECT_FALSE(dialog.cmdSavePdf_Click((tree_->root() / "missing" / "x.pdf").string()));
+    EXPECT_EQ(presenter_->shownIds(), Ids{"0025"});
+    EXPECT_FALSE(dialog.cmdSavePdf_Click((tree_->root() / "Bin" / "Menu.xml" / "x.pdf").string()));
+    EXPECT_EQ(presenter_->shownIds(), (Ids{"0025", "0025"}));
+    const fs::path existing = output("existing.pdf");
+    fs::create_directory(existing.string() + ".part");   // stands where the new file is written
+    writeFile(existing, "old");
+    EXPECT_FALSE(dialog.cmdSavePdf_Click(existing.string()));
+    EXPECT_EQ(presenter_->shownIds().back(), "0021");
+    EXPECT_EQ(readFile(existing), "old") << "the old file is kept";
+    fs::remove(existing.string() + ".part");
+
     // A copies box with 0 prints nothing: no file is left behind.
     presenter_->clear();
     EXPECT_TRUE(savePdf("", "0").empty());

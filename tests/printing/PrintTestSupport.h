@@ -18,6 +18,7 @@ namespace zevo::printing::test {
 namespace fs = std::filesystem;
 using engine::test::col;
 using zevo::testing::readFile;
+using zevo::testing::writeFile;
 
 // The DTD every declaration document carries.
 inline const char* kDocumentHead =

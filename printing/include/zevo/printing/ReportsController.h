@@ -23,6 +23,8 @@ namespace zevo::printing {
 class frmReportData;
 
 namespace msg {
+inline constexpr const char* kCannotWrite = "0021";
+inline constexpr const char* kInvalidPath = "0025";
 inline constexpr const char* kDefaultPrinterFailed = "0026";
 inline constexpr const char* kCopiesNotNumeric = "0033";
 inline constexpr const char* kPagesInvalid = "0040";
@@ -86,7 +88,8 @@ public:
     void cmdPreview_Click();
     void cmdPrint_Click();
     // Writes the selected records' reports into one PDF file (replaced only when
-    // the whole file was written). True when the file was written.
+    // the whole file was written). True when the file was written; a missing
+    // folder shows "0025", a file that cannot be written "0021".
     bool cmdSavePdf_Click(const std::string& path);
     // The preview's print command: the report on the chosen printer, copies as
     // typed. True when it printed (the preview and this dialog then close).
