@@ -45,7 +45,7 @@ void clsZEVO::Change(int col, int row) {
             // The second address follows the first only while its own cell is empty.
             auto followInSecondAddress = [&](const char* second) {
                 const int c = colOf(second);
-                if (!trimBlanks(cellText(c, row)).empty()) return;
+                if (!text::trimSpaces(cellText(c, row)).empty()) return;
                 putCell(c, row, text);
                 Change(c, row);
             };
@@ -216,7 +216,7 @@ void clsZEVO::TaxDepartmentChanged(int sheet, int col, int row, const std::strin
     SetCellList(g, colL, 15, getValueListToString(2, taxOffice, department));
     g.setSheet(sheet);
     g.setPosition(colL, 15);
-    g.setText(trimBlanks(g.text()));
+    g.setText(text::trimSpaces(g.text()));
     if (g.text().empty() && !g.comboList().empty()) g.setComboIndex(0);
     TaxOfficeChanged(sheet, colL, 15, g.text());
 }

@@ -48,13 +48,13 @@ public:
         else clear(col, row);
     }
     std::string text(int col, int row) const { return g_.textAt(col, row); }
-    std::string trimmed(int col, int row) const { return trimBlanks(g_.textAt(col, row)); }
+    std::string trimmed(int col, int row) const { return text::trimSpaces(g_.textAt(col, row)); }
 
     // A row has content when its listed cells hold anything but zeros and blanks.
     bool hasContent(const std::vector<int>& cols, int row) const {
         std::string all;
         for (int c : cols) all += g_.textAt(c, row);
-        return !trimBlanks(removeAll(std::move(all), "0")).empty();
+        return !text::trimSpaces(removeAll(std::move(all), "0")).empty();
     }
 
     // Status flag in B and first-error reference (a formula) in C of the summary row

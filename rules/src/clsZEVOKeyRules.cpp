@@ -27,7 +27,7 @@ void clsZEVO::renumberRows(int sheet) {
         int row = kFirstListRow1;
         for (int i = 1;; ++i) {
             putCell(colD, row, std::to_string(i));
-            if (!trimBlanks(cellText(colK, row)).empty()) ++filled;
+            if (!text::trimSpaces(cellText(colK, row)).empty()) ++filled;
             row = kFirstListRow1 + i;
             if (row > last || cellText(colD, row) == "aa") break;
         }

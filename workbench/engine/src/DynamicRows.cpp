@@ -152,11 +152,11 @@ bool IsRowGroupEmpty(grid::Spread& grid, const xml::Node& rowGroup) {
         }
         switch (type) {
             case grid::CellType::Masked:
-                if (!text::trim(stripChars(value, "/\\.")).empty()) return false;
+                if (!text::trimBlanks(stripChars(value, "/\\.")).empty()) return false;
                 break;
             case grid::CellType::Number:
             case grid::CellType::Percent:
-                if (!text::trim(stripChars(value, "0.")).empty()) return false;
+                if (!text::trimBlanks(stripChars(value, "0.")).empty()) return false;
                 break;
             default:
                 if (!value.empty()) return false;

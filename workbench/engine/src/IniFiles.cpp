@@ -50,7 +50,7 @@ void LoadInitFiles(DeclarationSession& session, grid::Spread& grid, bool interfa
             if (i >= static_cast<int>(entries.size())) continue;
             const std::string name =
                 GetAttributeValue(entries[i], interface ? "InterfaceIni" : "ReportIni");
-            if (text::trim(name).empty()) continue;
+            if (text::trimBlanks(name).empty()) continue;
             const std::string path = clsMessageBox().GetAbsolutePath(name);
             std::error_code ec;
             if (!std::filesystem::is_regular_file(path, ec)) continue;   // keep the workbook's limits

@@ -24,7 +24,7 @@ void OpenDeclaration(DeclarationSession& session, grid::Spread& grid, GridEventH
     FormatGrid(session, grid);
     done("SetupSpread and FormatGrid");
 
-    const std::string className = text::trim(documents::GetAttributeValue(vars.NodeValidity(), "Class"));
+    const std::string className = text::trimSpaces(documents::GetAttributeValue(vars.NodeValidity(), "Class"));
     if (!className.empty()) rule = createRule(className);
     handler.setRuleObject(rule.get());
     if (rule) {

@@ -40,7 +40,7 @@ bool IsZeroOrEmpty(const std::string& text) {
     std::string rest;
     for (char c : text)
         if (c != '0' && c != '.') rest.push_back(c);
-    return text::trim(rest).empty();
+    return text::trimBlanks(rest).empty();
 }
 
 void SetupReportData(grid::Spread& grid) {

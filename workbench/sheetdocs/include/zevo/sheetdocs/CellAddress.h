@@ -4,47 +4,18 @@
 // Header-only so that the program and the rules library share one implementation.
 #include <cmath>
 #include <cstdint>
-#include <cstdlib>
 #include <exception>
 #include <string>
 
 #include "zevo/ErrorLog.h"
 #include "zevo/RuntimeError.h"
+#include "zevo/Text.h"
 #include "zevo/Xml.h"
 #include "zevo/grid/Spread.h"
 
 namespace zevo::sheetdocs {
 
 namespace detail {
-
-// The leading number of a text the way the declaration's old runtime read it:
-// blanks, tabs and line feeds are skipped anywhere, then an optional sign, digits,
-// a decimal point and an exponent; reading stops at the first other character.
-// No digits gives 0.
-inline double leadingNumber(const std::string& text) {
-    std::string s;
-    for (char c : text)
-        if (c != ' ' && c != '\t' && c != '\n' && c != '\r') s.push_back(c);
-    std::size_t i = 0;
-    std::string num;
-    if (i < s.size() && (s[i] == '+' || s[i] == '-')) num.push_back(s[i++]);
-    bool digits = false;
-    while (i < s.size() && s[i] >= '0' && s[i] <= '9') { num.push_back(s[i++]); digits = true; }
-    if (i < s.size() && s[i] == '.') {
-        num.push_back(s[i++]);
-        while (i < s.size() && s[i] >= '0' && s[i] <= '9') { num.push_back(s[i++]); digits = true; }
-    }
-    if (!digits) return 0;
-    if (i < s.size() && (s[i] == 'e' || s[i] == 'E' || s[i] == 'd' || s[i] == 'D')) {
-        std::string exp = "e";
-        std::size_t j = i + 1;
-        if (j < s.size() && (s[j] == '+' || s[j] == '-')) exp.push_back(s[j++]);
-        bool expDigits = false;
-        while (j < s.size() && s[j] >= '0' && s[j] <= '9') { exp.push_back(s[j++]); expDigits = true; }
-        if (expDigits) num += exp;
-    }
-    return std::strtod(num.c_str(), nullptr);
-}
 
 // Rounds half to even into 32 bits; error 6 (overflow) outside the range.
 inline std::int32_t roundToInt32(double v) {
@@ -68,7 +39,7 @@ inline void ParserCellID(const grid::Spread& grid, const std::string& address, i
             return;
         }
         col = grid.colNumber(address.substr(0, pos));
-        row = detail::roundToInt32(detail::leadingNumber(address.substr(pos + 1)));
+        row = detail::roundToInt32(text::leadingNumber(address.substr(pos + 1)));
     } catch (const std::exception& e) {
         WriteErrorLog("mdlFunctions", "ParserCellID", e);
     }
