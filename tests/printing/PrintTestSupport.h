@@ -28,7 +28,7 @@ inline const char* kDocumentHead =
 inline void ensureApplication() {
     if (QApplication::instance()) return;
     static int argc = 1;
-    static char name[] = "printing_tests";
+    static char name[] = "printing";
     static char* argv[] = {name, nullptr};
     new QApplication(argc, argv);
 }
