@@ -1,20 +1,24 @@
 #include <QApplication>
 
 #include "frmBackup_Restore.h"
+#include "frmReports.h"
 #include "mainForm.h"
 #include "zevo/commandline/CommandLine.h"
 #include "zevo/commandline/ExchangeLink.h"
 #include "zevo/engine/MainController.h"
 
 int main(int argc, char** argv) {
-    // A command runs headless, before any window (and without a display).
+    // A command runs headless, before any window (and without a display); the
+    // PDF painter needs a GUI application, so it runs on the offscreen platform.
     if (zevo::commandline::wantsCommandLine(argc, argv)) {
-        QCoreApplication app(argc, argv);
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+        QGuiApplication app(argc, argv);
         QCoreApplication::setApplicationName(QStringLiteral("zevo"));
         QCoreApplication::setApplicationVersion(QStringLiteral(ZEVO_VERSION));
         return zevo::commandline::runCommandLine(QCoreApplication::arguments(),
                                                  zevo::commandline::allCommands());
     }
+
     QApplication app(argc, argv);
     QApplication::setFont(QFont(QStringLiteral("DejaVu Sans"), 9));
     zevo::engine::MainController controller;
@@ -26,6 +30,10 @@ int main(int argc, char** argv) {
         dialog.setBackup(isBackup);
         dialog.exec();
         window.gridChanged();
+    };
+    controller.printDialog = [&] {
+        zevo::printing::frmReports dialog(controller.grid(), &window);
+        dialog.exec();
     };
     const zevo::engine::StartResult result = controller.Form_Load();
     if (result == zevo::engine::StartResult::OtherInstance) return 0;

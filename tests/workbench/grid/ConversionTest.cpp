@@ -136,3 +136,45 @@ TEST(GridConversion, FilesRoundTripAndMissingFilesFailClearly) {
 }
 
 }  // namespace
+
+// A print run fills many copies of one prepared report: a copy must carry
+// everything and share nothing that a write could change.
+TEST(GridCopy, CopyIsDeepAndComputesItsOwnFormulas) {
+    SpreadModel original;
+    original.fromWorkbookData(sample());
+    original.setPosition(1, 5, 3);
+    original.setMaxEditLen(4);
+    original.setSheet(2);
+
+    SpreadModel copy;
+    copy.copyFrom(original);
+    EXPECT_EQ(copy.sheet(), 2);
+    copy.setSheet(1);
+    EXPECT_TRUE(copy.printLandscape());
+    EXPECT_TRUE(copy.rowPageBreak(6));
+    EXPECT_DOUBLE_EQ(copy.rowHeight(3), 27.5);
+    CellSpan span;
+    EXPECT_TRUE(copy.getCellSpan(2, 2, span));
+    copy.setPosition(5, 3);
+    EXPECT_EQ(copy.maxEditLen(), 4);
+    copy.setText("123456");
+    EXPECT_EQ(copy.text(), "1234");
+
+    // Writes reach only the copy, and its formulas read its own cells, on its
+    // own sheet and across sheets.
+    copy.setPosition(2, 3);
+    copy.setValue("10");
+    EXPECT_EQ(copy.textAt(2, 5), "20");
+    EXPECT_EQ(copy.textOf(2, 1, 1), "11");
+    EXPECT_EQ(original.textOf(1, 2, 5), "2,469,134");
+    EXPECT_EQ(original.textOf(2, 1, 1), "1234568");
+    copy.insertRows(1, 2);
+    EXPECT_EQ(copy.textAt(2, 7), "20");
+    EXPECT_EQ(original.textOf(1, 2, 5), "2,469,134");
+    EXPECT_EQ(original.maxRowsOf(1), 12);
+
+    // Copying again replaces what the copy held.
+    copy.copyFrom(original);
+    EXPECT_EQ(copy.textOf(1, 2, 5), "2,469,134");
+    EXPECT_EQ(copy.maxRowsOf(1), 12);
+}

@@ -1,5 +1,6 @@
 // Takes the review screenshots of the main window: a fresh declaration, and one
-// with three individuals and one marked cell. Runs offscreen on a private copy of
+// with three individuals and one marked cell; then the print dialog, the preview
+// of the first individual's report and the PDF of the three reports. Runs offscreen on a private copy of
 // the installation tree and grabs the window into PNG files.
 //
 //   zevo_screenshot <dist folder> <rules library folder> <output folder>
@@ -12,7 +13,11 @@
 
 #include "SpreadView.h"
 #include "TempInstallTree.h"
+#include "frmPreview.h"
+#include "frmReports.h"
 #include "mainForm.h"
+#include "zevo/printing/ReportPrinter.h"
+#include "zevo/printing/frmReportData.h"
 #include "zevo/ScriptedMessagePresenter.h"
 #include "zevo/clsVariables.h"
 #include "zevo/engine/MainController.h"
@@ -102,5 +107,24 @@ int main(int argc, char** argv) {
     window.resize(1280, 1000);
     window.spreadView()->refresh(true);
     ok = save(window, out / "three-individuals-marked.png") && ok;
+
+    // Printing: the print dialog, the preview of the first report and the PDF of all
+    // three (the tax code typed again, so the reports carry it).
+    grid.userEdit(columnNumber("K"), 9, "1234567893");
+    zevo::printing::frmReports dialog(grid, &window);
+    dialog.show();
+    ok = save(dialog, out / "print-dialog.png") && ok;
+    zevo::printing::ReportPrinter routine(grid);
+    routine.preview = [&](zevo::printing::frmReportData& report) {
+        zevo::printing::frmPreview preview(report, dialog.controller(), &dialog);
+        preview.resize(900, 1000);
+        preview.show();
+        ok = save(preview, out / "print-preview.png") && ok;
+        return false;
+    };
+    routine.printTaxationRegistrationReport(zevo::printing::allPages(), nullptr);
+    const std::filesystem::path pdf = out / "reports.pdf";
+    ok = dialog.controller().cmdSavePdf_Click(pdf.string()) && ok;
+    std::printf("%s %s\n", ok ? "wrote" : "could not write", pdf.c_str());
     return ok ? 0 : 1;
 }

@@ -48,6 +48,9 @@ std::vector<Command> allCommands();
 Command exportCommand();
 Command importCommand();
 
+// The reports in one PDF: --print-pdf FILE [--pages LIST] [--no-check].
+Command printPdfCommand();
+
 // Whether the arguments are for the command line rather than the window: an
 // argument beginning with "--", or -h, -? or -v. Qt's own window options
 // ("-platform", "-style") begin with one dash.

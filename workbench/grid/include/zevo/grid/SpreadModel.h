@@ -138,6 +138,10 @@ public:
     void exportWorkbook(const std::string& path) const override;
     // A workbook of `count` empty sheets named "Sheet1" ...
     void reset(int count = 1);
+    // Replaces every sheet with a deep copy of `other`'s (cells, formats, sizes,
+    // spans, formulas, addressed and displayed sheet); listeners and event
+    // switches stay this model's own.
+    void copyFrom(const SpreadModel& other);
 
     // ---- sheets ----
     int sheetCount() const override;
