@@ -71,11 +71,14 @@ private:
     xmlStructuredErrorFunc oldHandler_;
 };
 
-int optionsFor(Trust trust) {
+int optionsFor(Trust trust, Validation validation) {
     // Installed files: the internal subset declares the IDs and default attributes.
     // Neither kind substitutes entities or reads anything beyond the document.
-    if (trust == Trust::Installed) return XML_PARSE_DTDATTR | XML_PARSE_NONET;
-    return XML_PARSE_NONET;
+    int options = trust == Trust::Installed ? XML_PARSE_DTDATTR | XML_PARSE_NONET : XML_PARSE_NONET;
+    // Validating is what refuses one "CellID" twice: the ID table keeps the first
+    // Cell only, so the grid would show one value while edits reach the other.
+    if (validation == Validation::InternalSubset) options |= XML_PARSE_DTDVALID;
+    return options;
 }
 
 }  // namespace
@@ -86,7 +89,8 @@ Document::~Document() {
 
 DocumentPtr Document::create() { return DocumentPtr(new Document()); }
 
-LoadResult Document::load(const std::string& bytes, const std::string& url, Trust trust) {
+LoadResult Document::load(const std::string& bytes, const std::string& url, Trust trust,
+                          Validation validation) {
     if (doc_) {
         xmlFreeDoc(doc_);
         doc_ = nullptr;
@@ -107,8 +111,9 @@ LoadResult Document::load(const std::string& bytes, const std::string& url, Trus
         if (ctxt) {
             doc = xmlCtxtReadMemory(ctxt, bytes.data(), static_cast<int>(bytes.size()),
                                     url.empty() ? nullptr : url.c_str(), nullptr,
-                                    optionsFor(trust));
-            if (doc && !ctxt->wellFormed) {
+                                    optionsFor(trust, validation));
+            const bool invalid = validation == Validation::InternalSubset && !ctxt->valid;
+            if (doc && (!ctxt->wellFormed || invalid)) {
                 xmlFreeDoc(doc);
                 doc = nullptr;
             }
@@ -126,7 +131,7 @@ LoadResult Document::load(const std::string& bytes, const std::string& url, Trus
     return result;
 }
 
-LoadResult Document::loadFile(const std::string& path, Trust trust) {
+LoadResult Document::loadFile(const std::string& path, Trust trust, Validation validation) {
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         int e = errno;
@@ -151,11 +156,11 @@ LoadResult Document::loadFile(const std::string& path, Trust trust) {
         last_ = LoadResult{LoadStatus::ParseError, "Read error: " + path};
         return last_;
     }
-    return load(buf.str(), path, trust);
+    return load(buf.str(), path, trust, validation);
 }
 
-LoadResult Document::loadString(const std::string& xml, Trust trust) {
-    return load(xml, std::string(), trust);
+LoadResult Document::loadString(const std::string& xml, Trust trust, Validation validation) {
+    return load(xml, std::string(), trust, validation);
 }
 
 DocumentPtr Document::fromFile(const std::string& path, LoadResult* result, Trust trust) {

@@ -39,6 +39,14 @@ enum class Trust {
     Untrusted,
 };
 
+enum class Validation {
+    None,
+    // The document must carry an internal DTD subset and keep to it: without one,
+    // or with one broken (two Cells of one "CellID", an undeclared element or
+    // attribute), the load fails as a parse error. Sheet documents and ini files.
+    InternalSubset,
+};
+
 class Node {
 public:
     Node() = default;
@@ -99,8 +107,10 @@ public:
 
     // Replace this document's content with the file's. On failure the document is
     // left empty and the result tells why.
-    LoadResult loadFile(const std::string& path, Trust trust = Trust::Installed);
-    LoadResult loadString(const std::string& xml, Trust trust = Trust::Untrusted);
+    LoadResult loadFile(const std::string& path, Trust trust = Trust::Installed,
+                        Validation validation = Validation::None);
+    LoadResult loadString(const std::string& xml, Trust trust = Trust::Untrusted,
+                          Validation validation = Validation::None);
 
     // Convenience: a new document from a file or text.
     static DocumentPtr fromFile(const std::string& path, LoadResult* result = nullptr,
@@ -135,7 +145,8 @@ public:
 private:
     friend class Node;
     Document() = default;
-    LoadResult load(const std::string& bytes, const std::string& url, Trust trust);
+    LoadResult load(const std::string& bytes, const std::string& url, Trust trust,
+                    Validation validation);
     // Registers every unique ID value that is not in the ID table (after a removal
     // may have left a duplicate value without its registration).
     void repairIds() const;

@@ -67,6 +67,12 @@ std::string keepCopy(const std::string& path) {
     return target.string();
 }
 
+// Sheet documents are validated against their internal DTD: a well-formed file
+// that breaks it (one CellID twice) is as damaged as an unreadable one.
+xml::LoadResult loadSheetDocument(xml::Document& doc, const std::string& path) {
+    return doc.loadFile(path, xml::Trust::Installed, xml::Validation::InternalSubset);
+}
+
 class SheetLoader {
 public:
     SheetLoader(DeclarationSession& session, grid::Spread& grid, int sheet,
@@ -226,9 +232,9 @@ void SetupData(DeclarationSession& session, grid::Spread& grid) {
 
             xml::LoadResult result;
             if (tryDataFiles) {
-                result = doc->loadFile(dataPath, xml::Trust::Installed);
+                result = loadSheetDocument(*doc, dataPath);
             } else {
-                result = doc->loadFile(blankPath, xml::Trust::Installed);
+                result = loadSheetDocument(*doc, blankPath);
                 fromBlank = true;
             }
             if (!result.ok()) {
@@ -237,7 +243,7 @@ void SetupData(DeclarationSession& session, grid::Spread& grid) {
                     // sheet comes from its blank document.
                     if (i == 0) tryDataFiles = false;
                     fromBlank = true;
-                    result = doc->loadFile(blankPath, xml::Trust::Installed);
+                    result = loadSheetDocument(*doc, blankPath);
                     if (!result.ok()) showReason(result.reason);
                 } else if (!fromBlank) {
                     showReason(result.reason);
@@ -246,7 +252,7 @@ void SetupData(DeclarationSession& session, grid::Spread& grid) {
                     WriteErrorLog("mdlFunctions", "SetupData", err::kFileNotFound,
                                   dataPath + ": " + result.reason);
                     fromBlank = true;
-                    if (!doc->loadFile(blankPath, xml::Trust::Installed).ok())
+                    if (!loadSheetDocument(*doc, blankPath).ok())
                         WriteErrorLog("mdlFunctions", "SetupData", err::kFileNotFound,
                                       blankPath + ": " + doc->lastLoad().reason);
                 } else {
