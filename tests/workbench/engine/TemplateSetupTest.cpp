@@ -142,6 +142,12 @@ TEST_F(TemplateSetupTest, SheetCaptionsHeaderSheetAndInactiveSheets) {
     EXPECT_EQ(grid_.sheetNameOf(4), "Header");
     EXPECT_EQ(grid_.activeSheet(), 1);
     EXPECT_EQ(session_.currentSheet, 1);
+    // Every sheet, the hidden one too, ends one row and one column before its used
+    // range (the template's closing cell lies there).
+    for (int s = 1; s <= 4; ++s) {
+        EXPECT_EQ(grid_.maxRowsOf(s), 13) << s;
+        EXPECT_EQ(grid_.maxColsOf(s), 3) << s;
+    }
 
     documents::SetAttributeValue(sheets[0], "Active", "1");
     documents::SetAttributeValue(sheets[1], "Active", "0");

@@ -210,6 +210,7 @@ void MainController::loadSteps() {
     step("LoadTemplate");
     SetupSpread(session_, grid_);
     FormatGrid(session_, grid_);
+    if (session_.windowBackColour) view().setBackgroundColour(*session_.windowBackColour);
     step("SetupSpread and FormatGrid");
 
     const std::string className = trimmed(GetAttributeValue(validity, "Class"));
