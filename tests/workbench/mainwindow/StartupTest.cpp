@@ -104,6 +104,21 @@ TEST_F(MainWindowTest, InvalidDataFileIsReportedAndKeptLikeAnUnreadableOne) {
     EXPECT_EQ(stored(0, "K_7"), "");
 }
 
+TEST_F(MainWindowTest, MissingOrDamagedCaptionsAreLoggedAndStartUpGoesOn) {
+    const fs::path captions = tree_->bin() / "Caption.xml";
+    for (const char* content : {"", "<Caption><mainForm>"}) {
+        fs::remove(captions);
+        if (*content) writeFile(captions, content);
+        controller_.reset();
+        controller_ = makeController();
+        EXPECT_EQ(controller_->Form_Load(), StartResult::Ready) << content << errorLog();
+        EXPECT_NE(controller_->ruleObject(), nullptr);
+        EXPECT_TRUE(clsVariables().NodeCaption().isNull());
+        EXPECT_NE(errorLog().find("Caption.xml"), std::string::npos);
+        EXPECT_TRUE(presenter_->shown().empty());
+    }
+}
+
 TEST_F(MainWindowTest, SheetsEndAtTheFormAndTheWindowTakesTheGreyOfItsLabels) {
     open();
     if (HasFatalFailure()) return;
