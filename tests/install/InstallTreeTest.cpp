@@ -385,7 +385,7 @@ TEST_F(InstallTree, MessagesCaptionsAndStatusTextsCoverWhatTheProgramAsks) {
     for (const char* id : {"0002", "0005", "0010", "0012", "0013", "0014", "0015", "0016", "0021", "0023", "0024",
                            "0025", "0026", "0033", "0037", "0038", "0040", "0041", "0057", "0070", "0072", "0075",
                            "0077", "0078", "0079", "0080", "0102", "0103", "0104", "0105", "0106", "0107", "0108",
-                           "0109"})
+                           "0109", "0120", "0121", "0122"})
         EXPECT_TRUE(ids.count(id)) << id;
 
     auto captions = load(root_ + "/Bin/Caption.xml");

@@ -40,17 +40,23 @@ void installLoaderOnce() {
     });
 }
 
-// Collects the first error of a parse (libxml2 reports the cause first).
+// Collects the first error of a parse (libxml2 reports the cause first). A file
+// that is not well-formed is reported by its first fatal error, even when a
+// validity error (no DTD at all) came before it.
 struct ErrorSink {
     std::string first;
+    std::string firstFatal;
     static void handler(void* self, xmlErrorPtr e) {
         auto* sink = static_cast<ErrorSink*>(self);
-        if (!e || e->level < XML_ERR_ERROR || !sink->first.empty()) return;
+        if (!e || e->level < XML_ERR_ERROR) return;
+        std::string& slot = e->level == XML_ERR_FATAL ? sink->firstFatal : sink->first;
+        if (!slot.empty()) return;
         std::string msg = e->message ? e->message : "unknown error";
         while (!msg.empty() && (msg.back() == '\n' || msg.back() == '\r')) msg.pop_back();
         if (e->line > 0) msg += " (line " + std::to_string(e->line) + ")";
-        sink->first = msg;
+        slot = msg;
     }
+    std::string reason() const { return firstFatal.empty() ? first : firstFatal; }
 };
 
 class ParseScope {
@@ -123,7 +129,7 @@ LoadResult Document::load(const std::string& bytes, const std::string& url, Trus
     if (!doc || !xmlDocGetRootElement(doc)) {
         if (doc) xmlFreeDoc(doc);
         result.status = LoadStatus::ParseError;
-        result.reason = sink.first.empty() ? "Document is empty or not well-formed" : sink.first;
+        result.reason = sink.reason().empty() ? "Document is empty or not well-formed" : sink.reason();
     } else {
         doc_ = doc;
     }

@@ -116,6 +116,73 @@ TEST_F(MainWindowTest, ReadOnlyDataFileIsReplacedAndAFailedWriteKeepsTheOldFile)
     EXPECT_EQ(readFile(dataFile("BK_DKT.xml")), listFile);
 }
 
+TEST_F(MainWindowTest, SaveFailsWhenAnActiveSheetHasNoDocument) {
+    open();
+    if (HasFatalFailure()) return;
+    grid().userEdit(col("K"), 7, "Công ty A");
+    clsVariables().Data(1, nullptr);
+    EXPECT_FALSE(controller_->UpdateData(true));
+    EXPECT_EQ(presenter_->shownIds(), Ids({"0120"}));
+    EXPECT_FALSE(fs::exists(dataFile("TK_DKT.xml"))) << "no sheet is written when one cannot be";
+    EXPECT_FALSE(fs::exists(dataFile("BK_DKT.xml")));
+    EXPECT_TRUE(controller_->IsAdjustData());
+    EXPECT_NE(errorLog().find("UpdateData"), std::string::npos);
+
+    // The same through the button: never "saved".
+    presenter_->push(mrYes);
+    controller_->cmdSave_Click();
+    EXPECT_EQ(presenter_->shownIds(), Ids({"0120", "0015", "0120"}));
+}
+
+TEST_F(MainWindowTest, DamagedDataFileWithoutACopyIsReplacedOnlyOnceTheUserAgrees) {
+    const std::string damaged = "<?xml version=\"1.0\"?><Sections><Section><Cells>";
+    writeFile(dataFile("TK_DKT.xml"), damaged);
+    // A file where the Backup folder belongs: no copy can be kept.
+    writeFile(tree_->dataFolder() / "Backup", "not a folder");
+    open();
+    if (HasFatalFailure()) return;
+    ASSERT_EQ(presenter_->shownIds(), Ids({"0121"}));
+    EXPECT_NE(presenter_->shown()[0].text.find("Premature end"), std::string::npos)
+        << "the parser's reason comes first: " << presenter_->shown()[0].text;
+    EXPECT_NE(errorLog().find("Backup"), std::string::npos);
+
+    fillValidDeclaration();
+    if (HasFatalFailure()) return;
+    presenter_->push(mrNo);
+    controller_->cmdSave_Click();
+    EXPECT_EQ(presenter_->shownIds(), Ids({"0121", "0122"}));
+    EXPECT_EQ(presenter_->shown()[1].defaultButton, mrNo);
+    EXPECT_EQ(readFile(dataFile("TK_DKT.xml")), damaged);
+    EXPECT_FALSE(fs::exists(dataFile("BK_DKT.xml")));
+    EXPECT_TRUE(controller_->IsAdjustData());
+
+    presenter_->push(mrYes);
+    controller_->cmdSave_Click();
+    EXPECT_EQ(presenter_->shownIds(), Ids({"0121", "0122", "0122", "0002"}));
+    EXPECT_NE(readFile(dataFile("TK_DKT.xml")).find("Nguyễn Văn An"), std::string::npos);
+    // Agreed once: later saves do not ask again.
+    controller_->cmdSave_Click();
+    EXPECT_EQ(presenter_->shownIds().back(), "0002");
+    EXPECT_EQ(presenter_->shownIds().size(), 5u);
+}
+
+TEST_F(MainWindowTest, DamagedDataFileIsCopiedAtSaveWhenTheBackupFolderBecameWritable) {
+    const std::string damaged = "<?xml version=\"1.0\"?><Sections><Section><Cells>";
+    writeFile(dataFile("TK_DKT.xml"), damaged);
+    writeFile(tree_->dataFolder() / "Backup", "not a folder");
+    open();
+    if (HasFatalFailure()) return;
+    fs::remove(tree_->dataFolder() / "Backup");
+    fillValidDeclaration();
+    if (HasFatalFailure()) return;
+    controller_->cmdSave_Click();
+    EXPECT_EQ(presenter_->shownIds(), Ids({"0121", "0002"}));
+    bool kept = false;
+    for (const auto& entry : fs::directory_iterator(tree_->dataFolder() / "Backup"))
+        kept = kept || readFile(entry.path()) == damaged;
+    EXPECT_TRUE(kept);
+}
+
 // A small memory file system over the data folder, where the machine allows it
 // (root): the way to see a full disk for real.
 class FullDataFolder {

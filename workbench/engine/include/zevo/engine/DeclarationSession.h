@@ -34,12 +34,14 @@ public:
     // to the button face.
     std::optional<grid::Colour> windowBackColour;
     // Data files that could not be read at load time, and where a copy of each was
-    // kept before anything could overwrite it.
+    // kept before anything could overwrite it ("" when none could be kept; a save
+    // then replaces the file only once the user agreed).
     struct DamagedFile {
         int sheet = 0;
         std::string path;
         std::string copy;
         std::string reason;
+        bool replaceAgreed = false;
     };
     std::vector<DamagedFile> damagedFiles;
 };

@@ -32,6 +32,8 @@ inline constexpr const char* kSaveInvalid = "0015";
 inline constexpr const char* kExportInvalid = "0016";
 inline constexpr const char* kDiskFull = "0037";
 inline constexpr const char* kCannotDelete = "0038";
+inline constexpr const char* kSheetMissing = "0120";
+inline constexpr const char* kReplaceDamaged = "0122";
 }  // namespace msg
 
 // Marking colours of the validation table.
@@ -132,6 +134,7 @@ private:
     bool checkFrame(bool restoreNow, std::vector<std::string>& activeBefore);
     void restoreActive(const std::vector<std::string>& activeBefore);
     bool checkedExitSave();
+    bool mayReplaceDamagedFiles();
     void unloadWindow();
     void showSheet(int sheet);
     std::vector<xml::Node> sheetEntries() const;
