@@ -134,12 +134,20 @@ TEST_F(MainWindowTest, SaveFailsWhenAnActiveSheetHasNoDocument) {
     EXPECT_EQ(presenter_->shownIds(), Ids({"0120", "0015", "0120"}));
 }
 
-TEST_F(MainWindowTest, DamagedDataFileWithoutACopyIsReplacedOnlyOnceTheUserAgrees) {
+// A truncated data file at start-up while a file stands where the Backup folder
+// belongs, so that no copy of it can be kept.
+class DamagedWithoutBackup : public MainWindowTest {
+protected:
     const std::string damaged = "<?xml version=\"1.0\"?><Sections><Section><Cells>";
-    writeFile(dataFile("TK_DKT.xml"), damaged);
-    // A file where the Backup folder belongs: no copy can be kept.
-    writeFile(tree_->dataFolder() / "Backup", "not a folder");
-    open();
+    void openDamaged() {
+        writeFile(dataFile("TK_DKT.xml"), damaged);
+        writeFile(tree_->dataFolder() / "Backup", "not a folder");
+        open();
+    }
+};
+
+TEST_F(DamagedWithoutBackup, FileIsReplacedOnlyOnceTheUserAgrees) {
+    openDamaged();
     if (HasFatalFailure()) return;
     ASSERT_EQ(presenter_->shownIds(), Ids({"0121"}));
     EXPECT_NE(presenter_->shown()[0].text.find("Premature end"), std::string::npos)
@@ -166,11 +174,8 @@ TEST_F(MainWindowTest, DamagedDataFileWithoutACopyIsReplacedOnlyOnceTheUserAgree
     EXPECT_EQ(presenter_->shownIds().size(), 5u);
 }
 
-TEST_F(MainWindowTest, DamagedDataFileIsCopiedAtSaveWhenTheBackupFolderBecameWritable) {
-    const std::string damaged = "<?xml version=\"1.0\"?><Sections><Section><Cells>";
-    writeFile(dataFile("TK_DKT.xml"), damaged);
-    writeFile(tree_->dataFolder() / "Backup", "not a folder");
-    open();
+TEST_F(DamagedWithoutBackup, FileIsCopiedAtSaveOnceTheBackupFolderCanBeMade) {
+    openDamaged();
     if (HasFatalFailure()) return;
     fs::remove(tree_->dataFolder() / "Backup");
     fillValidDeclaration();
