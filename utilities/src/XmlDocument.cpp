@@ -132,6 +132,10 @@ LoadResult Document::load(const std::string& bytes, const std::string& url, Trus
         result.reason = sink.reason().empty() ? "Document is empty or not well-formed" : sink.reason();
     } else {
         doc_ = doc;
+        // A valid document holds every ID once; any other may hold duplicates the
+        // parser left unregistered.
+        idsStale_ = false;
+        idsShadowed_ = validation != Validation::InternalSubset && detail::holdsShadowedIds(doc_);
     }
     last_ = result;
     return result;
@@ -196,16 +200,21 @@ Node Document::documentElement() const {
 
 void Document::repairIds() const {
     idsStale_ = false;
-    if (doc_) detail::registerIds(doc_, xmlDocGetRootElement(doc_));
+    idsShadowed_ = doc_ && detail::rebuildIds(doc_);
+}
+
+void Document::noteIdChange(const detail::IdChange& change) {
+    if (change.lost) idsShadowed_ = true;
+    // libxml2 removes entries under the normalised value (blanks collapsed), so an
+    // entry for a value with blanks can outlive its attribute; and another element
+    // may hold the value an owner left, which it must take over.
+    if (change.ownedBlank || change.newBlank || (idsShadowed_ && change.leftValue)) idsStale_ = true;
 }
 
 Node Document::elementById(const std::string& id) const {
     if (!doc_) return {};
+    if (idsStale_) repairIds();
     xmlAttr* a = xmlGetID(doc_, toXml(id));
-    if (!a && idsStale_) {
-        repairIds();
-        a = xmlGetID(doc_, toXml(id));
-    }
     if (!a || !a->parent) return {};
     return Node(std::const_pointer_cast<Document>(shared_from_this()), a->parent);
 }

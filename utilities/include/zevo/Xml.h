@@ -18,6 +18,16 @@ typedef struct _xmlDoc xmlDoc;
 namespace zevo::xml {
 
 class Document;
+
+namespace detail {
+// An ID attribute given a value, as the ID table's book-keeping sees it.
+struct IdChange {
+    bool ownedBlank = false;   // the value it owned had blanks (the table normalises them)
+    bool leftValue = false;    // it owned a value and now carries another
+    bool newBlank = false;     // the new value has blanks
+    bool lost = false;         // the new value belongs to another element
+};
+}  // namespace detail
 using DocumentPtr = std::shared_ptr<Document>;
 
 enum class LoadStatus { Ok, NotFound, ParseError };
@@ -147,12 +157,20 @@ private:
     Document() = default;
     LoadResult load(const std::string& bytes, const std::string& url, Trust trust,
                     Validation validation);
-    // Registers every unique ID value that is not in the ID table (after a removal
-    // may have left a duplicate value without its registration).
+    // The ID table is an invariant of this layer: every declared ID value that an
+    // element in the tree carries is found, on an element carrying it, and a value
+    // nothing carries finds nothing. Renames keep the table right in place; the
+    // rare edits that cannot (a removal, a value the table normalises, an owner
+    // leaving a value another element also holds) mark it stale, and the next
+    // look-up makes it anew from the tree.
     void repairIds() const;
+    // Book-keeping after an ID attribute was given a value.
+    void noteIdChange(const detail::IdChange& change);
     xmlDoc* doc_ = nullptr;
     LoadResult last_;
     mutable bool idsStale_ = false;
+    // Some element holds a declared ID value that another element owns.
+    mutable bool idsShadowed_ = false;
 };
 
 // Writes `bytes` to `path` atomically (temporary file, flush, fsync, rename).
