@@ -211,6 +211,16 @@ void Document::noteIdChange(const detail::IdChange& change) {
     if (change.ownedBlank || change.newBlank || (idsShadowed_ && change.leftValue)) idsStale_ = true;
 }
 
+bool Document::declaresId(const std::string& element, const std::string& attribute) const {
+    if (!doc_) return false;
+    for (xmlDtd* dtd : {doc_->intSubset, doc_->extSubset}) {
+        if (!dtd) continue;
+        xmlAttribute* decl = xmlGetDtdAttrDesc(dtd, toXml(element), toXml(attribute));
+        if (decl && decl->atype == XML_ATTRIBUTE_ID) return true;
+    }
+    return false;
+}
+
 Node Document::elementById(const std::string& id) const {
     if (!doc_) return {};
     if (idsStale_) repairIds();

@@ -159,6 +159,22 @@ TEST_F(SetupDataTest, InvalidDataFileIsTreatedAsAnUnreadableOne) {
     EXPECT_EQ(active(1), "1") << "the other sheets load as usual";
 }
 
+TEST_F(SetupDataTest, DataFileWhoseDtdMakesNoIdOfCellIdIsDamaged) {
+    // Valid against its own DTD, but no Cell could be found by its CellID: every
+    // edit would be dropped.
+    std::string file = dataFile({"first"});
+    const std::string declared = "CellID ID #IMPLIED";
+    file.replace(file.find(declared), declared.size(), "CellID CDATA #IMPLIED");
+    writeFile(data_ / "D1.xml", file);
+    SetupData(session_, grid_);
+    ASSERT_EQ(presenter_->shown().size(), 1u);
+    EXPECT_NE(presenter_->shown()[0].text.find("CellID"), std::string::npos) << presenter_->shown()[0].text;
+    ASSERT_EQ(session_.damagedFiles.size(), 1u);
+    EXPECT_EQ(readFile(data_ / "D1.xml"), file);
+    EXPECT_FALSE(clsVariables().Data(0)->elementById("B_2").isNull()) << "the blank document is loaded";
+    EXPECT_EQ(stored(0, "B_2"), "");
+}
+
 TEST_F(SetupDataTest, AddedListRowsAreInsertedBeforeTheirValues) {
     writeFile(data_ / "D1.xml", dataFile({}, {"second", "third"}));
     const int rowsBefore = grid_.maxRowsOf(1);

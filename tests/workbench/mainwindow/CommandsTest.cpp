@@ -134,6 +134,23 @@ TEST_F(MainWindowTest, SaveFailsWhenAnActiveSheetHasNoDocument) {
     EXPECT_EQ(presenter_->shownIds(), Ids({"0120", "0015", "0120"}));
 }
 
+TEST_F(MainWindowTest, EditsTheDocumentCannotHoldFailTheSave) {
+    open();
+    if (HasFatalFailure()) return;
+    // A sheet document whose Cells cannot be found by their CellID.
+    std::string text = clsVariables().Data(0)->toString();
+    const std::string declared = "CellID ID #IMPLIED";
+    ASSERT_NE(text.find(declared), std::string::npos);
+    text.replace(text.find(declared), declared.size(), "CellID CDATA #IMPLIED");
+    clsVariables().Data(0, xml::Document::fromString(text, nullptr, xml::Trust::Installed));
+    grid().userEdit(col("K"), 7, "Công ty A");
+
+    EXPECT_FALSE(controller_->UpdateData(true));
+    EXPECT_EQ(presenter_->shownIds(), Ids({"0123"}));
+    EXPECT_FALSE(fs::exists(dataFile("TK_DKT.xml"))) << "never saved without the edit";
+    EXPECT_NE(errorLog().find("K_7"), std::string::npos) << errorLog();
+}
+
 // A truncated data file at start-up while a file stands where the Backup folder
 // belongs, so that no copy of it can be kept.
 class DamagedWithoutBackup : public MainWindowTest {

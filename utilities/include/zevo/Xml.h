@@ -132,6 +132,9 @@ public:
     bool isEmpty() const;          // no document element
 
     Node documentElement() const;
+    // True when the document's DTD declares `attribute` an ID of `element`: only
+    // then can elementById find such elements.
+    bool declaresId(const std::string& element, const std::string& attribute) const;
     Node elementById(const std::string& id) const;
     std::vector<Node> elementsByTagName(const std::string& name) const;
     std::vector<Node> selectNodes(const std::string& xpath) const;   // from the document node

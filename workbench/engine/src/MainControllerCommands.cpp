@@ -49,6 +49,13 @@ bool MainController::UpdateData(bool saveSession) {
             ask(msg::kSheetMissing, msOKOnly, miCriticalError);
             return false;
         }
+        if (!session_.unstoredCells.empty()) {
+            WriteErrorLog(kModule, "UpdateData", err::kObjectRequired,
+                          "Edits the sheet documents could not take, first " +
+                              session_.unstoredCells.front() + ": nothing was saved");
+            ask(msg::kEditsNotStored, msOKOnly, miCriticalError);
+            return false;
+        }
         if (!mayReplaceDamagedFiles()) return false;
         if (saveSession && vars.DataChanged() && !sheetEntries().empty()) {
             documents::SessionCounters& counters = documents::sessionCounters();

@@ -67,7 +67,13 @@ void reportDamaged(const std::string& reason, bool copyKept) {
 // Sheet documents are validated against their internal DTD: a well-formed file
 // that breaks it (one CellID twice) is as damaged as an unreadable one.
 xml::LoadResult loadSheetDocument(xml::Document& doc, const std::string& path) {
-    return doc.loadFile(path, xml::Trust::Installed, xml::Validation::InternalSubset);
+    xml::LoadResult result = doc.loadFile(path, xml::Trust::Installed, xml::Validation::InternalSubset);
+    // Valid, but its Cells cannot be found by their CellID: every edit would be lost.
+    if (result.ok() && !doc.declaresId("Cell", "CellID")) {
+        result = {xml::LoadStatus::ParseError, "The DTD does not declare CellID an ID of Cell: " + path};
+        doc.loadString("");   // the document is left empty, as after any failed load
+    }
+    return result;
 }
 
 class SheetLoader {
@@ -212,6 +218,7 @@ void SetupData(DeclarationSession& session, grid::Spread& grid) {
         const std::vector<xml::Node> entries = vars.NodeValidity().childElements("Sheet");
         session.colourRestore.clear();
         session.damagedFiles.clear();
+        session.unstoredCells.clear();
         if (entries.empty())
             throw RuntimeError(err::kSubscriptOutOfRange, "The template version has no sheets");
         vars.xmlDataReDim(static_cast<int>(entries.size()) - 1);

@@ -44,6 +44,9 @@ public:
         bool replaceAgreed = false;
     };
     std::vector<DamagedFile> damagedFiles;
+    // Cells ("sheet_CellID") whose edits the sheet document could not take: its
+    // Cells cannot be found by their CellID. A save fails while there are any.
+    std::vector<std::string> unstoredCells;
 };
 
 }  // namespace zevo::engine

@@ -34,6 +34,7 @@ inline constexpr const char* kDiskFull = "0037";
 inline constexpr const char* kCannotDelete = "0038";
 inline constexpr const char* kSheetMissing = "0120";
 inline constexpr const char* kReplaceDamaged = "0122";
+inline constexpr const char* kEditsNotStored = "0123";
 }  // namespace msg
 
 // Marking colours of the validation table.
