@@ -5,27 +5,15 @@
 #include <vector>
 
 #include "clsZEVO.h"
+#include "zevo/grid/GridStateGuard.h"
 #include "zevo/rules/DateFormat.h"
 #include "zevo/rules/TaxCodeCheck.h"
 #include "zevo/rules/mdlFuntions.h"
+#include "zevo/sheetdocs/MarkingColours.h"
 
 namespace zevo::rules {
 
 namespace {
-
-constexpr grid::Colour kErrorColour = 12632319;   // RGB 255, 192, 192
-
-// Switches the grid's events off for a check and on again however the check ends.
-class EventsOff {
-public:
-    explicit EventsOff(grid::Spread& g) : g_(g) { g_.setEventsEnabled(false); }
-    ~EventsOff() { g_.setEventsEnabled(true); }
-    EventsOff(const EventsOff&) = delete;
-    EventsOff& operator=(const EventsOff&) = delete;
-
-private:
-    grid::Spread& g_;
-};
 
 // One run of a check on one sheet.
 class CheckRun {
@@ -36,7 +24,7 @@ public:
     void mark(int col, int row, int messageRow) {
         g_.setPosition(col, row);
         g_.setNote(messages_[messageRow]);
-        g_.setBackColor(kErrorColour);
+        g_.setBackColor(sheetdocs::kErrorColour);
         if (firstError_.empty()) firstError_ = g_.colLetters(col) + std::to_string(row);
     }
     void clear(int col, int row) {
@@ -49,13 +37,13 @@ public:
         else clear(col, row);
     }
     std::string text(int col, int row) const { return g_.textAt(col, row); }
-    std::string trimmed(int col, int row) const { return trimBlanks(g_.textAt(col, row)); }
+    std::string trimmed(int col, int row) const { return text::trimSpaces(g_.textAt(col, row)); }
 
     // A row has content when its listed cells hold anything but zeros and blanks.
     bool hasContent(const std::vector<int>& cols, int row) const {
         std::string all;
         for (int c : cols) all += g_.textAt(c, row);
-        return !trimBlanks(removeAll(std::move(all), "0")).empty();
+        return !text::trimSpaces(removeAll(std::move(all), "0")).empty();
     }
 
     // Status flag in B and first-error reference (a formula) in C of the summary row
@@ -111,7 +99,7 @@ bool occursTwice(const std::string& collected, const std::string& value) {
 
 void clsZEVO::finish() {
     grid::Spread& g = grid();
-    EventsOff eventsOff(g);
+    grid::GridStateGuard eventsOff(g, grid::GridStateGuard::Events::Off, grid::GridStateGuard::Cell::Moved);
     setCurrentSheetNumber(1);
     CheckRun run(g, readMessages(g, {13, 14, 15, 17, 18, 19, 20, 21, 22, 23, 42, 43}));
 
@@ -173,7 +161,7 @@ void clsZEVO::finish() {
 
 void clsZEVO::finish2() {
     grid::Spread& g = grid();
-    EventsOff eventsOff(g);
+    grid::GridStateGuard eventsOff(g, grid::GridStateGuard::Events::Off, grid::GridStateGuard::Cell::Moved);
     setCurrentSheetNumber(g.sheet());
     std::vector<int> messageRows{24, 25};
     for (int r = 27; r <= 41; ++r) messageRows.push_back(r);

@@ -5,8 +5,8 @@
 
 #include "MainWindowTestSupport.h"
 #include "zevo/Xml.h"
-#include "zevo/grid/CellAddress.h"
 #include "zevo/grid/XlsxReader.h"
+#include "zevo/sheetdocs/CellAddress.h"
 
 namespace zevo::engine::test {
 namespace {
@@ -30,7 +30,7 @@ TEST_F(MainWindowTest, StartUpOpensTheRegistrationDeclaration) {
 
     // The status line describes the cell that has the cursor.
     grid().setSheet(1);
-    const std::string id = grid::MakeCellID(grid(), grid().activeCol(), grid().activeRow());
+    const std::string id = sheetdocs::MakeCellID(grid(), grid().activeCol(), grid().activeRow());
     const std::string statusId =
         GetAttributeValue(vars.Data(0)->elementById(id), "StatusID");
     ASSERT_FALSE(statusId.empty()) << id;

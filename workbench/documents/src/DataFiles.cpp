@@ -5,6 +5,7 @@
 
 #include "NumericText.h"
 #include "zevo/RuntimeError.h"
+#include "zevo/Text.h"
 #include "zevo/clsMessageBox.h"
 #include "zevo/clsVariables.h"
 #include "zevo/documents/Attributes.h"
@@ -75,7 +76,7 @@ std::string blankSheetDocumentPath(const xml::Node& sheetEntry) {
 }
 
 bool isActiveForSave(const xml::Node& sheetEntry) {
-    return detail::leadingNumber(GetAttributeValue(sheetEntry, "Active")) >= 1.0;
+    return text::leadingNumber(GetAttributeValue(sheetEntry, "Active")) >= 1.0;
 }
 
 bool isInactive(const xml::Node& sheetEntry) {

@@ -7,7 +7,7 @@
 #include "zevo/RuntimeError.h"
 #include "zevo/clsVariables.h"
 #include "zevo/documents/Attributes.h"
-#include "zevo/grid/CellAddress.h"
+#include "zevo/sheetdocs/CellAddress.h"
 
 namespace zevo::engine {
 
@@ -15,10 +15,10 @@ void UpdateCell(DeclarationSession& session, grid::Spread& grid, int col, int ro
                 const std::string& value, bool& changed) {
     changed = false;
     try {
-        grid::GetCellSpan(grid, col, row);
+        sheetdocs::GetCellSpan(grid, col, row);
         const xml::DocumentPtr doc = clsVariables().Data(session.currentSheet - 1);
         if (!doc) return;
-        const std::string id = grid::MakeCellID(grid, col, row);
+        const std::string id = sheetdocs::MakeCellID(grid, col, row);
         const xml::Node cell = doc->elementById(id);
         if (cell.isNull()) {
             // In a document that declares CellID an ID a miss means the cell holds

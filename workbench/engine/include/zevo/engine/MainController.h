@@ -37,10 +37,6 @@ inline constexpr const char* kReplaceDamaged = "0122";
 inline constexpr const char* kEditsNotStored = "0123";
 }  // namespace msg
 
-// Marking colours of the validation table.
-inline constexpr grid::Colour kErrorColour = 12632319;     // RGB 255, 192, 192
-inline constexpr grid::Colour kWarningColour = 12713215;   // RGB 255, 252, 193
-
 // First row of the validation table on the "Header" sheet.
 inline constexpr int kValidationFirstRow = 12;
 
