@@ -11,36 +11,20 @@ namespace {
 
 void ignoreError(void*, xmlErrorPtr) {}
 
-// Registers the element's declared ID attributes whose values are free; one whose
-// value another attribute owns stops being an ID. True when that happened.
-bool registerElementIds(xmlDoc* doc, xmlNode* elem) {
-    bool shadowed = false;
-    for (xmlAttr* a = elem->properties; a; a = a->next) {
-        if (!xmlIsID(doc, elem, a)) continue;
-        xmlChar* value = xmlNodeListGetString(doc, a->children, 1);
-        if (value) {
-            xmlAttr* owner = xmlGetID(doc, value);
-            if (owner == nullptr) {
-                xmlAddID(nullptr, doc, value, a);
-            } else if (owner != a) {
-                a->atype = XML_ATTRIBUTE_CDATA;
-                shadowed = true;
+// Calls `visit` for every declared ID attribute of `node` and its descendants, in
+// document order, with its value; stops when `visit` returns true. Iterative:
+// row lists can be deep enough to make recursion a risk.
+template <class Visit>
+bool forEachDeclaredId(xmlDoc* doc, xmlNode* node, Visit visit) {
+    for (xmlNode* cur = node; cur;) {
+        if (cur->type == XML_ELEMENT_NODE)
+            for (xmlAttr* a = cur->properties; a; a = a->next) {
+                if (!xmlIsID(doc, cur, a)) continue;
+                xmlChar* value = xmlNodeListGetString(doc, a->children, 1);
+                const bool stop = value && visit(a, value);
+                xmlFree(value);
+                if (stop) return true;
             }
-        }
-        xmlFree(value);
-    }
-    return shadowed;
-}
-
-}  // namespace
-
-bool registerIds(xmlDoc* doc, xmlNode* node) {
-    if (!doc || !node) return false;
-    bool shadowed = false;
-    // Iterative walk: row lists can be deep enough to make recursion a risk.
-    xmlNode* cur = node;
-    while (cur) {
-        if (cur->type == XML_ELEMENT_NODE) shadowed = registerElementIds(doc, cur) || shadowed;
         if (cur->type == XML_ELEMENT_NODE && cur->children) {
             cur = cur->children;
             continue;
@@ -49,6 +33,25 @@ bool registerIds(xmlDoc* doc, xmlNode* node) {
         if (!cur || cur == node) break;
         cur = cur->next;
     }
+    return false;
+}
+
+}  // namespace
+
+bool registerIds(xmlDoc* doc, xmlNode* node) {
+    if (!doc || !node) return false;
+    bool shadowed = false;
+    // A value another attribute owns leaves this one a plain attribute.
+    forEachDeclaredId(doc, node, [&](xmlAttr* a, const xmlChar* value) {
+        xmlAttr* owner = xmlGetID(doc, value);
+        if (owner == nullptr) {
+            xmlAddID(nullptr, doc, value, a);
+        } else if (owner != a) {
+            a->atype = XML_ATTRIBUTE_CDATA;
+            shadowed = true;
+        }
+        return false;
+    });
     return shadowed;
 }
 
@@ -63,21 +66,11 @@ bool rebuildIds(xmlDoc* doc) {
         bool owner;
     };
     std::vector<Held> held;
-    for (xmlNode* cur = root; cur;) {
-        if (cur->type == XML_ELEMENT_NODE)
-            for (xmlAttr* a = cur->properties; a; a = a->next) {
-                if (!xmlIsID(doc, cur, a)) continue;
-                xmlChar* value = xmlNodeListGetString(doc, a->children, 1);
-                if (value) held.push_back({a, value, xmlGetID(doc, value) == a});
-            }
-        if (cur->type == XML_ELEMENT_NODE && cur->children) {
-            cur = cur->children;
-            continue;
-        }
-        while (cur && cur != root && !cur->next) cur = cur->parent;
-        if (!cur || cur == root) break;
-        cur = cur->next;
-    }
+    if (root)
+        forEachDeclaredId(doc, root, [&](xmlAttr* a, const xmlChar* value) {
+            held.push_back({a, xmlStrdup(value), xmlGetID(doc, value) == a});
+            return false;
+        });
     // Freeing the table frees its entries only; the attributes are not touched.
     if (doc->ids) {
         xmlFreeIDTable(static_cast<xmlIDTablePtr>(doc->ids));
@@ -101,26 +94,10 @@ bool rebuildIds(xmlDoc* doc) {
 }
 
 bool holdsShadowedIds(xmlDoc* doc) {
-    if (!doc || !doc->intSubset) return false;
-    xmlNode* root = xmlDocGetRootElement(doc);
-    for (xmlNode* cur = root; cur;) {
-        if (cur->type == XML_ELEMENT_NODE)
-            for (xmlAttr* a = cur->properties; a; a = a->next) {
-                if (!xmlIsID(doc, cur, a)) continue;
-                xmlChar* value = xmlNodeListGetString(doc, a->children, 1);
-                const bool owner = value && xmlGetID(doc, value) == a;
-                xmlFree(value);
-                if (!owner) return true;
-            }
-        if (cur->type == XML_ELEMENT_NODE && cur->children) {
-            cur = cur->children;
-            continue;
-        }
-        while (cur && cur != root && !cur->next) cur = cur->parent;
-        if (!cur || cur == root) break;
-        cur = cur->next;
-    }
-    return false;
+    if (!doc || !doc->intSubset || !xmlDocGetRootElement(doc)) return false;
+    return forEachDeclaredId(doc, xmlDocGetRootElement(doc), [&](xmlAttr* a, const xmlChar* value) {
+        return xmlGetID(doc, value) != a;
+    });
 }
 
 bool holdsRegisteredIds(xmlDoc* doc, xmlNode* node) {
