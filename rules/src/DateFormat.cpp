@@ -1,6 +1,7 @@
 #include "zevo/rules/DateFormat.h"
 
 #include <cstdint>
+#include <ctime>
 #include <vector>
 
 #include "zevo/rules/TaxCode.h"
@@ -59,10 +60,7 @@ std::vector<std::string> splitParts(const std::string& text) {
     return parts;
 }
 
-int currentYear() {
-    auto today = std::chrono::floor<std::chrono::days>(std::chrono::system_clock::now());
-    return static_cast<int>(Date{today}.year());
-}
+int currentYear() { return static_cast<int>(Today().year()); }
 
 std::string twoDigits(unsigned v) { return (v < 10 ? "0" : "") + std::to_string(v); }
 
@@ -154,6 +152,17 @@ std::string NormalizeYear(const std::string& text) {
     if (v <= 99) v += 2000;
     if (v <= 999) v += 2000;
     return v > 1900 ? std::to_string(v) : std::string{};
+}
+
+Date Today() {
+    // The user's calendar day: a declaration opened in Viet Nam before 07:00 must
+    // not be dated yesterday, as a UTC date would be.
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    return Date{std::chrono::year{local.tm_year + 1900},
+                std::chrono::month{static_cast<unsigned>(local.tm_mon + 1)},
+                std::chrono::day{static_cast<unsigned>(local.tm_mday)}};
 }
 
 std::string FormatDateText(const Date& date, const std::string& format) {

@@ -10,9 +10,12 @@
 namespace zevo::rules {
 
 namespace {
-constexpr int kLastHeaderRow = 37;
 constexpr int kFirstListRow1 = 38;
 constexpr int kFirstListRow2 = 5;
+
+// Keys act on list rows only. Each sheet's list starts at its own first row: with
+// sheet 1's limit on sheet 2, a short list there kept wrong sequence numbers.
+int lastHeaderRow(int sheet) { return (sheet == 2 ? kFirstListRow2 : kFirstListRow1) - 1; }
 }  // namespace
 
 void clsZEVO::KeyUp(int keyCode, int shift) { fps_KeyUp(keyCode, shift); }
@@ -53,7 +56,7 @@ void clsZEVO::fps_KeyUp(int keyCode, int shift) {
         const int sheet = takeEventSheet();
         const int col = g.activeCol();
         const int row = g.activeRow();
-        if (row <= kLastHeaderRow) {
+        if (row <= lastHeaderRow(sheet)) {
             // The header's pick lists live on sheet 1 only.
             if (keyCode == kDelete && sheet == 1) {
                 const std::string id = sheetdocs::MakeCellID(g, col, row);
@@ -76,7 +79,8 @@ void clsZEVO::fps_KeyUp(int keyCode, int shift) {
         if (keyCode == kDelete && sheet == 1) {
             const std::string column = letters(col);
             if (column == "Q") SexChanged(col, row, "");
-            else if (column == "S") NationalityChanged(col, row, "");
+            // The country's id goes with its text, or the country comes back on reopening.
+            else if (column == "S" || column == "AH") NationalityChanged(col, row, "");
             else if (column == "AB" || column == "AK") ProvinceChanged(col, row, "");
             else if (column == "AD" || column == "AM") DistrictChanged(col, row, "");
             else if (column == "AF" || column == "AO") WardChanged(col, row, "");

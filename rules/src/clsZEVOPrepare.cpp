@@ -1,7 +1,5 @@
 // Preparing the grid: pick lists, date cells and today's date for a blank
 // declaration; display texts from the stored catalogue ids of a loaded one.
-#include <chrono>
-
 #include "clsZEVO.h"
 #include "zevo/rules/DateFormat.h"
 #include "zevo/rules/mdlFuntions.h"
@@ -26,10 +24,7 @@ constexpr IdDisplayPair kStoredIds[] = {
     {"AN", "AO", 2, 3},
 };
 
-std::string todayText() {
-    auto today = std::chrono::floor<std::chrono::days>(std::chrono::system_clock::now());
-    return FormatDateText(Date{today}, "DD/MM/YYYY");
-}
+std::string todayText() { return FormatDateText(Today(), "DD/MM/YYYY"); }
 
 }  // namespace
 

@@ -374,6 +374,43 @@ TEST_F(InstallTree, CataloguesAreComplete) {
     EXPECT_GE(load(folder + "/DMCTLHKT.xml")->documentElement().selectNodes("Item").size(), 10u);
 }
 
+// Items are picked by their names: under one parent no name may repeat, and no
+// name carries blanks around it or doubled inside, in any catalogue.
+TEST_F(InstallTree, CatalogueNamesAreUniqueUnderTheirParent) {
+    const std::string folder = path(attr(menuEntry("100_7").firstChildElement("Validity").firstChildElement("Sheet"),
+                                         "TemplateFolder"));
+    std::vector<std::string> repeated, untidy;
+    for (const char* file : {"DMDiaban.xml", "DMCQT.xml", "DMQuocGia.xml", "DMQuocTich.xml", "DMGioiTinh.xml",
+                             "DMCTLHKT.xml", "DMNNKD.xml"}) {
+        auto doc = load(folder + "/" + file);
+        std::vector<Node> parents{doc->documentElement()};
+        for (const Node& item : doc->documentElement().elementsByTagName("Item")) parents.push_back(item);
+        for (const Node& parent : parents) {
+            std::set<std::string> seen;
+            for (const Node& item : parent.childElements("Item")) {
+                const std::string value = attr(item, "value");
+                if (!seen.insert(value).second) repeated.push_back(std::string(file) + ": " + value);
+                if (value.empty() || value.front() == ' ' || value.back() == ' ' ||
+                    value.find("  ") != std::string::npos)
+                    untidy.push_back(std::string(file) + ": '" + value + "'");
+            }
+        }
+    }
+    EXPECT_TRUE(repeated.empty()) << repeated.size() << " repeated, first: " << repeated.front();
+    EXPECT_TRUE(untidy.empty()) << untidy.size() << " untidy, first: " << untidy.front();
+
+    if (!ZEVO_CATALOGUE_SAMPLE) {
+        // Two wards of Thanh Hóa city share a name; each keeps its own code.
+        auto places = load(folder + "/DMDiaban.xml");
+        std::map<std::string, std::string> wards;
+        for (const Node& w : places->documentElement().selectNodes("Item/Item/Item"))
+            wards[attr(w, "id")] = attr(w, "value");
+        EXPECT_EQ(wards["16387"], "Xã Đông Khê (16387)");
+        EXPECT_EQ(wards["16408"], "Xã Đông Khê (16408)");
+        EXPECT_EQ(wards["11350"], "Phường Đông Khê");
+    }
+}
+
 TEST_F(InstallTree, MessagesCaptionsAndStatusTextsCoverWhatTheProgramAsks) {
     auto messages = load(root_ + "/Bin/Message.xml");
     std::set<std::string> ids;
@@ -385,7 +422,7 @@ TEST_F(InstallTree, MessagesCaptionsAndStatusTextsCoverWhatTheProgramAsks) {
     for (const char* id : {"0002", "0005", "0010", "0012", "0013", "0014", "0015", "0016", "0021", "0023", "0024",
                            "0025", "0026", "0033", "0037", "0038", "0040", "0041", "0057", "0070", "0072", "0075",
                            "0077", "0078", "0079", "0080", "0102", "0103", "0104", "0105", "0106", "0107", "0108",
-                           "0109"})
+                           "0109", "0120", "0121", "0122", "0123"})
         EXPECT_TRUE(ids.count(id)) << id;
 
     auto captions = load(root_ + "/Bin/Caption.xml");

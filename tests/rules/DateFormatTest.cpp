@@ -14,10 +14,7 @@ std::string normalised(std::string text, const std::string& format) {
     return date ? FormatDateText(*date, format) : std::string{};
 }
 
-int thisYear() {
-    auto today = std::chrono::floor<std::chrono::days>(std::chrono::system_clock::now());
-    return static_cast<int>(Date{today}.year());
-}
+int thisYear() { return static_cast<int>(localToday().year()); }
 
 TEST(DateText, DayMonthYear) {
     EXPECT_EQ(normalised("1/2/09", "DD/MM/YYYY"), "01/02/2009");
@@ -69,6 +66,21 @@ TEST(DateText, OtherFormatsAndLowerCase) {
     EXPECT_EQ(FormatDateText(Date{std::chrono::year{2009}, std::chrono::month{2}, std::chrono::day{1}},
                              "Day"),
               "");
+}
+
+TEST(DateText, TodayAndTheCurrentYearAreLocal) {
+    bool dayDiffers = false;
+    for (const ZoneCase& zone : kFarZones) {
+        LocalZone local(zone.rule);
+        const Date expected = dateAtOffset(zone.hoursEast);
+        dayDiffers = dayDiffers || expected != dateAtOffset(0);
+        EXPECT_EQ(Today(), expected) << zone.rule;
+        std::string dayMonth = "31/12";
+        auto parsed = ParseDateText(dayMonth, "DD/MM");
+        ASSERT_TRUE(parsed) << zone.rule;
+        EXPECT_EQ(parsed->year(), expected.year()) << zone.rule;
+    }
+    EXPECT_TRUE(dayDiffers) << "one of the zones is always on another day than UTC";
 }
 
 TEST(DateText, YearCompletion) {

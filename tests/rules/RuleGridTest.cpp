@@ -40,10 +40,18 @@ TEST_F(RuleGridTest, Prepare1GivesPickListsDateCellsAndToday) {
         EXPECT_EQ(grid_.cellType(), grid::CellType::Masked) << c;
         EXPECT_EQ(grid_.mask(), "99//99//9999") << c;
     }
-    auto today = std::chrono::floor<std::chrono::days>(std::chrono::system_clock::now());
-    EXPECT_EQ(text(1, "L", 19), FormatDateText(Date{today}, "DD/MM/YYYY"));
+    EXPECT_EQ(text(1, "L", 19), FormatDateText(localToday(), "DD/MM/YYYY"));
     EXPECT_EQ(storedValue(0, "L_19"), "");
     EXPECT_EQ(logEntries(), 0);
+}
+
+TEST_F(RuleGridTest, Prepare1DatesTheDeclarationInTheLocalZone) {
+    for (const ZoneCase& zone : kFarZones) {
+        LocalZone local(zone.rule);
+        prepared();
+        EXPECT_EQ(text(1, "L", 19), FormatDateText(dateAtOffset(zone.hoursEast), "DD/MM/YYYY"))
+            << zone.rule;
+    }
 }
 
 TEST_F(RuleGridTest, Prepare2NumbersRowsAndShowsStoredIds) {
@@ -171,6 +179,18 @@ TEST_F(RuleGridTest, DeleteOnProvinceClearsIdAndRestoresAllDistricts) {
     // The district text stays and is looked up across the whole level.
     EXPECT_EQ(text(1, "AD", 38), "Hoàn Kiếm");
     EXPECT_EQ(text(1, "AC", 38), "002");
+    EXPECT_TRUE(grid_.eventsEnabled());
+}
+
+TEST_F(RuleGridTest, DeleteOnCountryClearsItsId) {
+    prepared();
+    edit(1, "AH", 38, "Pháp");
+    ASSERT_EQ(text(1, "AG", 38), "FR");
+    put(1, "AH", 38, "");
+    keyOn(1, "AH", 38, grid::keys::kDelete);
+    EXPECT_EQ(text(1, "AG", 38), "");
+    EXPECT_EQ(storedValue(0, "AG_38"), "") << "the country must not come back on reopening";
+    EXPECT_EQ(storedValue(0, "AH_38"), "");
     EXPECT_TRUE(grid_.eventsEnabled());
 }
 
@@ -339,9 +359,13 @@ TEST_F(RuleGridTest, F5RenumbersAndPreparesTheNewRow) {
 TEST_F(RuleGridTest, F5OnSheet2RenumbersItsListOnly) {
     prepared(3, 35);   // list rows 5 .. 39
     for (int r = 5; r <= 39; ++r) put(2, "B", r, "4");
-    // Keys act below row 37 only, on this sheet as on sheet 1.
-    keyOn(2, "C", 6, grid::keys::kF5);
+    // Above the sheet's own first list row the keys do nothing.
+    keyOn(2, "C", 4, grid::keys::kF6);
     EXPECT_EQ(text(2, "B", 5), "4");
+    // A short list is renumbered from its first row (rows 5 .. 37 included).
+    keyOn(2, "C", 6, grid::keys::kF6);
+    for (int r = 5; r <= 39; ++r) EXPECT_EQ(text(2, "B", r), std::to_string(r - 4));
+    for (int r = 5; r <= 39; ++r) put(2, "B", r, "4");
 
     put(1, "AU", 38, "01/01/2020");
     put(2, "K", 39, "Ba Đình");

@@ -6,10 +6,13 @@
 
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -21,6 +24,7 @@
 #include "zevo/clsVariables.h"
 #include "zevo/grid/ColumnLetters.h"
 #include "zevo/grid/SpreadModel.h"
+#include "zevo/rules/DateFormat.h"
 #include "zevo/rules/RuleObject.h"
 
 namespace zevo::rules::test {
@@ -41,6 +45,50 @@ inline xml::DocumentPtr sheetDocument(int maxCol, int maxRow) {
     EXPECT_TRUE(result.ok()) << result.reason;
     return doc;
 }
+
+// The process's local time zone set to a POSIX rule for the scope ("<+14>-14" is
+// UTC+14; such rules need no time-zone database).
+class LocalZone {
+public:
+    explicit LocalZone(const char* rule) {
+        if (const char* old = std::getenv("TZ")) old_ = old;
+        ::setenv("TZ", rule, 1);
+        ::tzset();
+    }
+    ~LocalZone() {
+        if (old_) ::setenv("TZ", old_->c_str(), 1);
+        else ::unsetenv("TZ");
+        ::tzset();
+    }
+    LocalZone(const LocalZone&) = delete;
+    LocalZone& operator=(const LocalZone&) = delete;
+
+private:
+    std::optional<std::string> old_;
+};
+
+// The calendar date now at a fixed offset east of UTC, computed without the local zone.
+inline Date dateAtOffset(int hoursEast) {
+    return Date{std::chrono::floor<std::chrono::days>(std::chrono::system_clock::now() +
+                                                      std::chrono::hours(hoursEast))};
+}
+
+// Today in the process's local zone, as the C library sees it.
+inline Date localToday() {
+    const std::time_t now = std::time(nullptr);
+    std::tm tm{};
+    ::localtime_r(&now, &tm);
+    return Date{std::chrono::year{tm.tm_year + 1900}, std::chrono::month{static_cast<unsigned>(tm.tm_mon + 1)},
+                std::chrono::day{static_cast<unsigned>(tm.tm_mday)}};
+}
+
+// Zones on both sides of the date line: at any hour one of them is on another
+// calendar day than UTC.
+struct ZoneCase {
+    const char* rule;
+    int hoursEast;
+};
+inline constexpr ZoneCase kFarZones[] = {{"<+14>-14", 14}, {"<-12>+12", -12}};
 
 inline std::string storedValue(int sheetIndex, const std::string& cellId) {
     xml::Node cell = clsVariables().Data(sheetIndex)->elementById(cellId);

@@ -31,11 +31,63 @@ std::string lowerFirst(std::string s) {
     return s;
 }
 
-XmlElement& item(XmlElement& parent, const std::string& id, const std::string& value) {
-    return parent.add("Item").attr("id", id).attr("value", value);
+// A name as the lists show it: no blanks around it, single blanks inside (the
+// source data has "Xã  Mỹ Lộc").
+std::string tidyName(const std::string& s) {
+    std::string out;
+    bool blank = false;
+    for (char c : s) {
+        if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
+            blank = !out.empty();
+            continue;
+        }
+        if (blank) out.push_back(' ');
+        blank = false;
+        out.push_back(c);
+    }
+    return out;
 }
 
-void save(const Options& o, const std::string& name, const XmlElement& root) {
+std::string attribute(const XmlElement& e, const std::string& key) {
+    for (const auto& [k, v] : e.attributes)
+        if (k == key) return v;
+    return {};
+}
+
+void setAttribute(XmlElement& e, const std::string& key, const std::string& value) {
+    for (auto& [k, v] : e.attributes)
+        if (k == key) v = value;
+}
+
+XmlElement& item(XmlElement& parent, const std::string& id, const std::string& value) {
+    return parent.add("Item").attr("id", id).attr("value", tidyName(value));
+}
+
+// The rules find an item by its name under its parent, so a name that repeats
+// there makes all but the first unreachable (and a stored id is rewritten to the
+// first on load). Every repeated name gets its item's code appended; a name that
+// still repeats stops the generator, and with it the build.
+void disambiguate(XmlElement& parent, const std::string& file) {
+    std::map<std::string, int> count;
+    for (const XmlElement& c : parent.children)
+        if (c.name == "Item") ++count[attribute(c, "value")];
+    for (XmlElement& c : parent.children)
+        if (c.name == "Item" && count[attribute(c, "value")] > 1)
+            setAttribute(c, "value", attribute(c, "value") + " (" + attribute(c, "id") + ")");
+    std::set<std::string> seen;
+    for (const XmlElement& c : parent.children) {
+        if (c.name != "Item") continue;
+        if (!seen.insert(attribute(c, "value")).second)
+            throw std::runtime_error(file + ": the name \"" + attribute(c, "value") + "\" repeats under " +
+                                     (attribute(parent, "id").empty() ? std::string("the top level")
+                                                                      : "item " + attribute(parent, "id")) +
+                                     " and the codes do not tell the items apart");
+    }
+    for (XmlElement& c : parent.children) disambiguate(c, file);
+}
+
+void save(const Options& o, const std::string& name, XmlElement& root) {
+    disambiguate(root, name);
     writeTextFile(o.out + "/" + name, serializeCompact(root));
 }
 
@@ -75,9 +127,9 @@ void writeLocationsAndTaxOffices(const Options& o) {
             if (sn == shortname.end()) throw std::runtime_error("no short name for province " + r[pc]);
             province = &item(locations, r[pc], r[pn]);
             // Department id "1" + province code; its own office adds "00".
-            department = &taxItem(taxOffices, "1" + r[pc], "Cục Thuế " + lowerFirst(r[pn]));
+            department = &taxItem(taxOffices, "1" + r[pc], "Cục Thuế " + lowerFirst(tidyName(r[pn])));
             department->attr("shortname", sn->second);
-            taxItem(*department, "1" + r[pc] + "00", "Văn phòng Cục Thuế " + lowerFirst(r[pn]));
+            taxItem(*department, "1" + r[pc] + "00", "Văn phòng Cục Thuế " + lowerFirst(tidyName(r[pn])));
             lastProvince = r[pc];
             lastDistrict.clear();
         }
@@ -85,7 +137,7 @@ void writeLocationsAndTaxOffices(const Options& o) {
             if (!districtCodes.insert(r[dc]).second)
                 throw std::runtime_error(o.units + ": district " + r[dc] + " is not contiguous");
             district = &item(*province, r[dc], r[dn]);
-            taxItem(*department, "1" + r[pc] + r[dc], "Chi cục Thuế " + lowerFirst(r[dn]));
+            taxItem(*department, "1" + r[pc] + r[dc], "Chi cục Thuế " + lowerFirst(tidyName(r[dn])));
             lastDistrict = r[dc];
         }
         if (!r[wc].empty()) {

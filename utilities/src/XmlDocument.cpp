@@ -40,17 +40,23 @@ void installLoaderOnce() {
     });
 }
 
-// Collects the first error of a parse (libxml2 reports the cause first).
+// Collects the first error of a parse (libxml2 reports the cause first). A file
+// that is not well-formed is reported by its first fatal error, even when a
+// validity error (no DTD at all) came before it.
 struct ErrorSink {
     std::string first;
+    std::string firstFatal;
     static void handler(void* self, xmlErrorPtr e) {
         auto* sink = static_cast<ErrorSink*>(self);
-        if (!e || e->level < XML_ERR_ERROR || !sink->first.empty()) return;
+        if (!e || e->level < XML_ERR_ERROR) return;
+        std::string& slot = e->level == XML_ERR_FATAL ? sink->firstFatal : sink->first;
+        if (!slot.empty()) return;
         std::string msg = e->message ? e->message : "unknown error";
         while (!msg.empty() && (msg.back() == '\n' || msg.back() == '\r')) msg.pop_back();
         if (e->line > 0) msg += " (line " + std::to_string(e->line) + ")";
-        sink->first = msg;
+        slot = msg;
     }
+    std::string reason() const { return firstFatal.empty() ? first : firstFatal; }
 };
 
 class ParseScope {
@@ -71,11 +77,14 @@ private:
     xmlStructuredErrorFunc oldHandler_;
 };
 
-int optionsFor(Trust trust) {
+int optionsFor(Trust trust, Validation validation) {
     // Installed files: the internal subset declares the IDs and default attributes.
     // Neither kind substitutes entities or reads anything beyond the document.
-    if (trust == Trust::Installed) return XML_PARSE_DTDATTR | XML_PARSE_NONET;
-    return XML_PARSE_NONET;
+    int options = trust == Trust::Installed ? XML_PARSE_DTDATTR | XML_PARSE_NONET : XML_PARSE_NONET;
+    // Validating is what refuses one "CellID" twice: the ID table keeps the first
+    // Cell only, so the grid would show one value while edits reach the other.
+    if (validation == Validation::InternalSubset) options |= XML_PARSE_DTDVALID;
+    return options;
 }
 
 }  // namespace
@@ -86,7 +95,8 @@ Document::~Document() {
 
 DocumentPtr Document::create() { return DocumentPtr(new Document()); }
 
-LoadResult Document::load(const std::string& bytes, const std::string& url, Trust trust) {
+LoadResult Document::load(const std::string& bytes, const std::string& url, Trust trust,
+                          Validation validation) {
     if (doc_) {
         xmlFreeDoc(doc_);
         doc_ = nullptr;
@@ -109,8 +119,9 @@ LoadResult Document::load(const std::string& bytes, const std::string& url, Trus
         if (ctxt) {
             doc = xmlCtxtReadMemory(ctxt, bytes.data(), static_cast<int>(bytes.size()),
                                     url.empty() ? nullptr : url.c_str(), nullptr,
-                                    optionsFor(trust));
-            if (doc && !ctxt->wellFormed) {
+                                    optionsFor(trust, validation));
+            const bool invalid = validation == Validation::InternalSubset && !ctxt->valid;
+            if (doc && (!ctxt->wellFormed || invalid)) {
                 xmlFreeDoc(doc);
                 doc = nullptr;
             }
@@ -120,15 +131,19 @@ LoadResult Document::load(const std::string& bytes, const std::string& url, Trus
     if (!doc || !xmlDocGetRootElement(doc)) {
         if (doc) xmlFreeDoc(doc);
         result.status = LoadStatus::ParseError;
-        result.reason = sink.first.empty() ? "Document is empty or not well-formed" : sink.first;
+        result.reason = sink.reason().empty() ? "Document is empty or not well-formed" : sink.reason();
     } else {
         doc_ = doc;
+        // A valid document holds every ID once; any other may hold duplicates the
+        // parser left unregistered.
+        idsStale_ = false;
+        idsShadowed_ = validation != Validation::InternalSubset && detail::holdsShadowedIds(doc_);
     }
     last_ = result;
     return result;
 }
 
-LoadResult Document::loadFile(const std::string& path, Trust trust) {
+LoadResult Document::loadFile(const std::string& path, Trust trust, Validation validation) {
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         int e = errno;
@@ -153,11 +168,11 @@ LoadResult Document::loadFile(const std::string& path, Trust trust) {
         last_ = LoadResult{LoadStatus::ParseError, "Read error: " + path};
         return last_;
     }
-    return load(buf.str(), path, trust);
+    return load(buf.str(), path, trust, validation);
 }
 
-LoadResult Document::loadString(const std::string& xml, Trust trust) {
-    return load(xml, std::string(), trust);
+LoadResult Document::loadString(const std::string& xml, Trust trust, Validation validation) {
+    return load(xml, std::string(), trust, validation);
 }
 
 DocumentPtr Document::fromFile(const std::string& path, LoadResult* result, Trust trust) {
@@ -187,7 +202,25 @@ Node Document::documentElement() const {
 
 void Document::repairIds() const {
     idsStale_ = false;
-    if (doc_) detail::registerIds(doc_, xmlDocGetRootElement(doc_));
+    idsShadowed_ = doc_ && detail::rebuildIds(doc_);
+}
+
+void Document::noteIdChange(const detail::IdChange& change) {
+    if (change.lost) idsShadowed_ = true;
+    // libxml2 removes entries under the normalised value (blanks collapsed), so an
+    // entry for a value with blanks can outlive its attribute; and another element
+    // may hold the value an owner left, which it must take over.
+    if (change.ownedBlank || change.newBlank || (idsShadowed_ && change.leftValue)) idsStale_ = true;
+}
+
+bool Document::declaresId(const std::string& element, const std::string& attribute) const {
+    if (!doc_) return false;
+    for (xmlDtd* dtd : {doc_->intSubset, doc_->extSubset}) {
+        if (!dtd) continue;
+        xmlAttribute* decl = xmlGetDtdAttrDesc(dtd, toXml(element), toXml(attribute));
+        if (decl && decl->atype == XML_ATTRIBUTE_ID) return true;
+    }
+    return false;
 }
 
 namespace {
@@ -267,11 +300,8 @@ DocumentPtr Document::cloneForBulkEdit() const {
 Node Document::elementById(const std::string& id) const {
     if (!doc_) return {};
     endBulkEdit();
+    if (idsStale_) repairIds();
     xmlAttr* a = xmlGetID(doc_, toXml(id));
-    if (!a && idsStale_) {
-        repairIds();
-        a = xmlGetID(doc_, toXml(id));
-    }
     if (!a || !a->parent) return {};
     return Node(std::const_pointer_cast<Document>(shared_from_this()), a->parent);
 }

@@ -2,6 +2,8 @@
 #include <libxml/valid.h>
 #include <libxml/xmlerror.h>
 
+#include <vector>
+
 #include "XmlInternal.h"
 
 namespace zevo::xml::detail {
@@ -9,23 +11,20 @@ namespace {
 
 void ignoreError(void*, xmlErrorPtr) {}
 
-void registerElementIds(xmlDoc* doc, xmlNode* elem) {
-    for (xmlAttr* a = elem->properties; a; a = a->next) {
-        if (!xmlIsID(doc, elem, a)) continue;
-        xmlChar* value = xmlNodeListGetString(doc, a->children, 1);
-        if (value && xmlGetID(doc, value) == nullptr) xmlAddID(nullptr, doc, value, a);
-        xmlFree(value);
-    }
-}
-
-}  // namespace
-
-void registerIds(xmlDoc* doc, xmlNode* node) {
-    if (!doc || !node) return;
-    // Iterative walk: row lists can be deep enough to make recursion a risk.
-    xmlNode* cur = node;
-    while (cur) {
-        if (cur->type == XML_ELEMENT_NODE) registerElementIds(doc, cur);
+// Calls `visit` for every declared ID attribute of `node` and its descendants, in
+// document order, with its value; stops when `visit` returns true. Iterative:
+// row lists can be deep enough to make recursion a risk.
+template <class Visit>
+bool forEachDeclaredId(xmlDoc* doc, xmlNode* node, Visit visit) {
+    for (xmlNode* cur = node; cur;) {
+        if (cur->type == XML_ELEMENT_NODE)
+            for (xmlAttr* a = cur->properties; a; a = a->next) {
+                if (!xmlIsID(doc, cur, a)) continue;
+                xmlChar* value = xmlNodeListGetString(doc, a->children, 1);
+                const bool stop = value && visit(a, value);
+                xmlFree(value);
+                if (stop) return true;
+            }
         if (cur->type == XML_ELEMENT_NODE && cur->children) {
             cur = cur->children;
             continue;
@@ -34,6 +33,71 @@ void registerIds(xmlDoc* doc, xmlNode* node) {
         if (!cur || cur == node) break;
         cur = cur->next;
     }
+    return false;
+}
+
+}  // namespace
+
+bool registerIds(xmlDoc* doc, xmlNode* node) {
+    if (!doc || !node) return false;
+    bool shadowed = false;
+    // A value another attribute owns leaves this one a plain attribute.
+    forEachDeclaredId(doc, node, [&](xmlAttr* a, const xmlChar* value) {
+        xmlAttr* owner = xmlGetID(doc, value);
+        if (owner == nullptr) {
+            xmlAddID(nullptr, doc, value, a);
+        } else if (owner != a) {
+            a->atype = XML_ATTRIBUTE_CDATA;
+            shadowed = true;
+        }
+        return false;
+    });
+    return shadowed;
+}
+
+bool rebuildIds(xmlDoc* doc) {
+    if (!doc) return false;
+    xmlNode* root = xmlDocGetRootElement(doc);
+    // Every declared ID attribute in the tree, and whether it owns its value now
+    // (a pointer comparison: entries left by freed attributes are never followed).
+    struct Held {
+        xmlAttr* attr;
+        xmlChar* value;
+        bool owner;
+    };
+    std::vector<Held> held;
+    if (root)
+        forEachDeclaredId(doc, root, [&](xmlAttr* a, const xmlChar* value) {
+            held.push_back({a, xmlStrdup(value), xmlGetID(doc, value) == a});
+            return false;
+        });
+    // Freeing the table frees its entries only; the attributes are not touched.
+    if (doc->ids) {
+        xmlFreeIDTable(static_cast<xmlIDTablePtr>(doc->ids));
+        doc->ids = nullptr;
+    }
+    // Owners keep their values; the others take what is free, in document order.
+    bool shadowed = false;
+    for (const Held& h : held)
+        if (h.owner) xmlAddID(nullptr, doc, h.value, h.attr);
+    for (const Held& h : held) {
+        if (h.owner) continue;
+        if (xmlGetID(doc, h.value) == nullptr) {
+            xmlAddID(nullptr, doc, h.value, h.attr);
+        } else {
+            h.attr->atype = XML_ATTRIBUTE_CDATA;
+            shadowed = true;
+        }
+    }
+    for (const Held& h : held) xmlFree(h.value);
+    return shadowed;
+}
+
+bool holdsShadowedIds(xmlDoc* doc) {
+    if (!doc || !doc->intSubset || !xmlDocGetRootElement(doc)) return false;
+    return forEachDeclaredId(doc, xmlDocGetRootElement(doc), [&](xmlAttr* a, const xmlChar* value) {
+        return xmlGetID(doc, value) != a;
+    });
 }
 
 bool holdsRegisteredIds(xmlDoc* doc, xmlNode* node) {

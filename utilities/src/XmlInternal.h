@@ -17,9 +17,17 @@ inline const xmlChar* toXml(const std::string& s) {
 }
 
 // Registers the ID attributes of `node` and its descendants that are declared IDs
-// and whose values are not taken yet. Values already registered to another
-// attribute (duplicates, as in a fresh clone) are left alone.
-void registerIds(xmlDoc* doc, xmlNode* node);
+// and whose values are not taken yet. An attribute whose value another attribute
+// owns (a duplicate, as in a fresh clone) stops being an ID; true when there was one.
+bool registerIds(xmlDoc* doc, xmlNode* node);
+
+// Makes the document's ID table anew from the tree, in document order (the first
+// holder of a value owns it). True when some declared ID value is held twice.
+bool rebuildIds(xmlDoc* doc);
+
+// True when an element of the tree holds a declared ID value it does not own (a
+// duplicate the parser left unregistered).
+bool holdsShadowedIds(xmlDoc* doc);
 
 // True when the subtree holds an attribute registered in the ID table.
 bool holdsRegisteredIds(xmlDoc* doc, xmlNode* node);

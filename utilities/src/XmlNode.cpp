@@ -59,6 +59,20 @@ bool moveIdEntry(xmlDoc* doc, xmlAttr* a, const xmlChar* value) {
     return true;
 }
 
+// Registers `value` for an attribute declared an ID. False when another attribute
+// owns the value: this one then stops being an ID (the first owner keeps it).
+bool claimId(xmlDoc* doc, xmlAttr* a, const std::string& value) {
+    xmlAttr* owner = xmlGetID(doc, toXml(value));
+    if (owner == a) return true;
+    if (owner == nullptr) {
+        xmlRemoveID(doc, a);
+        xmlAddID(nullptr, doc, toXml(value), a);
+        return true;
+    }
+    a->atype = XML_ATTRIBUTE_CDATA;
+    return false;
+}
+
 }  // namespace
 
 // Runs an XPath expression with `context` as the context node. A malformed
@@ -117,42 +131,49 @@ void Node::setAttribute(const std::string& name, const std::string& value) {
     if (!isElem(node_)) throw RuntimeError(err::kObjectRequired, "Object required");
     xmlDoc* doc = node_->doc;
     xmlAttr* a = xmlHasProp(node_, toXml(name));
+    const bool wasId = a && a->atype == XML_ATTRIBUTE_ID;
+    // What the ID table's book-keeping needs of the value this attribute owned:
+    // whether it had blanks and whether the attribute leaves it (read in place:
+    // row shifting renames tens of thousands of identifiers).
+    detail::IdChange change;
+    if (wasId) {
+        const bool plainText = a->children && a->children->type == XML_TEXT_NODE && !a->children->next;
+        xmlChar* copy = plainText ? nullptr : xmlNodeListGetString(doc, a->children, 1);
+        const xmlChar* old = plainText ? a->children->content : copy;
+        change.ownedBlank = old && xmlStrchr(old, ' ') != nullptr;
+        change.leftValue = !xmlStrEqual(old, toXml(value));
+        xmlFree(copy);
+    }
+    change.newBlank = value.find(' ') != std::string::npos;
     // An existing plain attribute holding one text node gets its text replaced in
     // place: row shifting rewrites tens of thousands of identifiers, and rebuilding
     // each attribute's children costs more than the rest of the work together.
     if (a && !a->ns && a->children && a->children->type == XML_TEXT_NODE && !a->children->next &&
         name.find(':') == std::string::npos) {
-        const bool wasId = a->atype == XML_ATTRIBUTE_ID;
-        if (wasId && doc && moveIdEntry(doc, a, toXml(value))) return;
+        if (wasId && doc && moveIdEntry(doc, a, toXml(value))) {
+            change.lost = a->atype != XML_ATTRIBUTE_ID;
+            if (doc_) doc_->noteIdChange(change);
+            return;
+        }
         // Drop this attribute's registration under its old value first.
         if (wasId && doc) xmlRemoveID(doc, a);
         xmlNodeSetContent(a->children, toXml(value));
         // Whether an attribute is an ID depends on the declarations only, so an
         // attribute that was one still is; only the others need the look-up.
         if (!doc || !(wasId || xmlIsID(doc, node_, a))) return;
-        xmlAttr* owner = xmlGetID(doc, toXml(value));
-        if (owner == nullptr)
-            xmlAddID(nullptr, doc, toXml(value), a);
-        else if (owner != a)
-            a->atype = XML_ATTRIBUTE_CDATA;   // duplicate: the first owner keeps it
+        change.lost = !claimId(doc, a, value);
+        if (doc_) doc_->noteIdChange(change);
         return;
     }
     // Drop this attribute's registration under its old value first.
-    if (a && a->atype == XML_ATTRIBUTE_ID) xmlRemoveID(doc, a);
+    if (wasId) xmlRemoveID(doc, a);
     a = xmlSetProp(node_, toXml(name), toXml(value));
     if (!a || !doc) return;
     // A copy made by cloneDeep carries ID attributes that were never registered
     // (their values duplicated the source's); register the new value here.
     if (xmlIsID(doc, node_, a)) {
-        xmlAttr* owner = xmlGetID(doc, toXml(value));
-        if (owner != a) {
-            if (owner == nullptr) {
-                xmlRemoveID(doc, a);
-                xmlAddID(nullptr, doc, toXml(value), a);
-            } else {
-                a->atype = XML_ATTRIBUTE_CDATA;   // duplicate: the first owner keeps it
-            }
-        }
+        change.lost = !claimId(doc, a, value);
+        if (doc_) doc_->noteIdChange(change);
     }
 }
 
@@ -262,27 +283,27 @@ void Node::appendChild(const Node& child) {
     requireInsertable(*this, child, false);
     xmlUnlinkNode(child.raw());
     xmlAddChild(node_, child.raw());
-    detail::registerIds(node_->doc, child.raw());
+    if (detail::registerIds(node_->doc, child.raw()) && doc_) doc_->idsShadowed_ = true;
 }
 
 void Node::insertAfter(const Node& node) {
     requireInsertable(*this, node, true);
     xmlUnlinkNode(node.raw());
     xmlAddNextSibling(node_, node.raw());
-    detail::registerIds(node_->doc, node.raw());
+    if (detail::registerIds(node_->doc, node.raw()) && doc_) doc_->idsShadowed_ = true;
 }
 
 void Node::insertBefore(const Node& node) {
     requireInsertable(*this, node, true);
     xmlUnlinkNode(node.raw());
     xmlAddPrevSibling(node_, node.raw());
-    detail::registerIds(node_->doc, node.raw());
+    if (detail::registerIds(node_->doc, node.raw()) && doc_) doc_->idsShadowed_ = true;
 }
 
 void Node::remove() {
     if (!node_) return;
-    // A copy that shared one of the removed values may now be the only holder of it
-    // without being registered; the document repairs its table on the next miss.
+    // Its entries go with it, and another holder of one of its values may now be
+    // the only one: the table is made anew on the next look-up.
     if (doc_ && detail::holdsRegisteredIds(node_->doc, node_)) doc_->idsStale_ = true;
     xmlUnlinkNode(node_);
     xmlFreeNode(node_);

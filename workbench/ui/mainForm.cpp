@@ -5,6 +5,7 @@
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPalette>
 #include <QPushButton>
 
 #include "SpreadView.h"
@@ -132,6 +133,15 @@ void mainForm::gridChanged() { fpSpread1->refresh(); }
 void mainForm::processEvents() { QApplication::processEvents(); }
 void mainForm::closeWindow() { close(); }
 void mainForm::setHelpContext(int context) { helpContext_ = context; }
+
+void mainForm::setBackgroundColour(grid::Colour colour) {
+    QPalette p = palette();
+    p.setColor(QPalette::Window, QColor(static_cast<int>(colour & 0xFF),
+                                        static_cast<int>((colour >> 8) & 0xFF),
+                                        static_cast<int>((colour >> 16) & 0xFF)));
+    setPalette(p);
+    setAutoFillBackground(true);
+}
 
 void mainForm::closeEvent(QCloseEvent* event) {
     if (controller_.unloaded() || controller_.Form_Unload()) {

@@ -34,6 +34,7 @@ public:
     void processEvents() override;
     void closeWindow() override;
     void setHelpContext(int context) override;
+    void setBackgroundColour(grid::Colour colour) override;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

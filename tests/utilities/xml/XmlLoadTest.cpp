@@ -41,6 +41,36 @@ TEST(XmlLoad, LoadingReplacesTheTreeAndAFailureEmptiesIt) {
     EXPECT_TRUE(doc->documentElement().isNull());
 }
 
+TEST(XmlLoad, ValidatedDocumentsMustKeepTheirInternalDtd) {
+    TempDir dir;
+    const std::string cells = "<Sections><Section><Cells><Cell CellID=\"K_9\" Value=\"1\"/>";
+    auto doc = Document::create();
+
+    writeText(dir.file("good.xml"), std::string(zevo::test::kSheetDtd) + cells + "</Cells></Section></Sections>");
+    ASSERT_TRUE(doc->loadFile(dir.file("good.xml"), Trust::Installed, Validation::InternalSubset).ok())
+        << doc->lastLoad().reason;
+    EXPECT_FALSE(doc->elementById("K_9").isNull());
+
+    // Well-formed but invalid: one CellID twice, an undeclared element, no DTD.
+    const std::string invalid[] = {
+        std::string(zevo::test::kSheetDtd) + cells + "<Cell CellID=\"K_9\" Value=\"2\"/></Cells></Section></Sections>",
+        std::string(zevo::test::kSheetDtd) + cells + "</Cells><Stray/></Section></Sections>",
+        "<?xml version=\"1.0\"?>" + cells + "</Cells></Section></Sections>",
+    };
+    for (const std::string& text : invalid) {
+        writeText(dir.file("bad.xml"), text);
+        LoadResult r = doc->loadFile(dir.file("bad.xml"), Trust::Installed, Validation::InternalSubset);
+        EXPECT_EQ(r.status, LoadStatus::ParseError) << text;
+        EXPECT_FALSE(r.reason.empty()) << text;
+        EXPECT_TRUE(doc->isEmpty()) << text;
+        // Without validation the same text loads (catalogues, menu and captions).
+        EXPECT_TRUE(doc->loadFile(dir.file("bad.xml")).ok()) << text;
+    }
+    writeText(dir.file("dup.xml"), invalid[0]);
+    EXPECT_NE(doc->loadFile(dir.file("dup.xml"), Trust::Installed, Validation::InternalSubset).reason.find("K_9"),
+              std::string::npos);
+}
+
 class XmlHostile : public ::testing::TestWithParam<Trust> {};
 
 TEST_P(XmlHostile, ExternalEntitiesAndDtdsAreNotRead) {

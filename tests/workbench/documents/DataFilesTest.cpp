@@ -99,4 +99,15 @@ TEST_F(DataFiles, OnlySheetsActiveForSaveAreWritten) {
     EXPECT_NE(read(file("S3.xml")).find("N=\"2\""), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(file("S4.xml")));
     EXPECT_FALSE(std::filesystem::exists(file("S5.xml")));
+
+    // A sheet in use without its document fails the whole save before any write.
+    std::filesystem::remove(file("S1.xml"));
+    session.Data(2, nullptr);
+    EXPECT_THROW(saveActiveSheetDocuments(menuEntry("Year=\"0\""), validity), RuntimeError);
+    EXPECT_FALSE(std::filesystem::exists(file("S1.xml")));
+    session.Data(2, xml::Document::create());
+    EXPECT_THROW(saveActiveSheetDocuments(menuEntry("Year=\"0\""), validity), RuntimeError);
+    session.xmlDataReDim(1, true);   // fewer documents than sheet entries
+    EXPECT_THROW(saveActiveSheetDocuments(menuEntry("Year=\"0\""), validity), RuntimeError);
+    EXPECT_FALSE(std::filesystem::exists(file("S1.xml")));
 }

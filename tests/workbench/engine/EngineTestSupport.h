@@ -29,10 +29,21 @@ using zevo::testing::col;
 using zevo::testing::readFile;
 using zevo::testing::writeFile;
 
-// The DTD every declaration and ini document carries.
+// The DTD every declaration and ini document carries; they are validated on load.
 inline const char* kDocumentHead =
     "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-    "<!DOCTYPE Sections [<!ATTLIST Cell CellID ID #IMPLIED>]>\n";
+    "<!DOCTYPE Sections [\n"
+    "<!ELEMENT Sections (Section*)>\n"
+    "<!ATTLIST Sections PaperOrientation CDATA #IMPLIED>\n"
+    "<!ELEMENT Section (Cells*)>\n"
+    "<!ATTLIST Section Dynamic CDATA #IMPLIED MaxRows CDATA #IMPLIED Receive CDATA #IMPLIED>\n"
+    "<!ELEMENT Cells (Cell*)>\n"
+    "<!ELEMENT Cell EMPTY>\n"
+    "<!ATTLIST Cell CellID ID #IMPLIED CellID2 CDATA #IMPLIED Value CDATA #IMPLIED\n"
+    "  FirstCell CDATA #IMPLIED PageBreak CDATA #IMPLIED Encode CDATA #IMPLIED Receive CDATA #IMPLIED\n"
+    "  StatusID CDATA #IMPLIED MaxLen CDATA #IMPLIED MinValue CDATA #IMPLIED MaxValue CDATA #IMPLIED\n"
+    "  TextNumberFormat CDATA #IMPLIED HelpContextID CDATA #IMPLIED>\n"
+    "]>\n";
 
 class EngineTest : public ::testing::Test {
 protected:

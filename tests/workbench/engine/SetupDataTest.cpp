@@ -140,6 +140,41 @@ TEST_F(SetupDataTest, DamagedDataFileIsReportedOnceAndLeftAsItWas) {
     EXPECT_NE(errorLog().find("SetupData"), std::string::npos);
 }
 
+TEST_F(SetupDataTest, InvalidDataFileIsTreatedAsAnUnreadableOne) {
+    // Well-formed, but B_2 twice: the grid would show one value and edits reach the other.
+    std::string invalid = dataFile({"first"});
+    const std::string dup = "<Cell CellID=\"B_2\" Value=\"second\"/>";
+    invalid.insert(invalid.find("</Cells>"), dup);
+    writeFile(data_ / "D1.xml", invalid);
+    writeFile(data_ / "D2.xml", blank(2));
+    SetupData(session_, grid_);
+
+    ASSERT_EQ(presenter_->shown().size(), 1u);
+    EXPECT_NE(presenter_->shown()[0].text.find("B_2"), std::string::npos) << presenter_->shown()[0].text;
+    EXPECT_EQ(readFile(data_ / "D1.xml"), invalid);
+    ASSERT_EQ(session_.damagedFiles.size(), 1u);
+    EXPECT_EQ(readFile(session_.damagedFiles[0].copy), invalid);
+    EXPECT_EQ(stored(0, "B_2"), "") << "the sheet comes from its blank document";
+    EXPECT_EQ(grid_.textOf(1, 2, 2), "");
+    EXPECT_EQ(active(1), "1") << "the other sheets load as usual";
+}
+
+TEST_F(SetupDataTest, DataFileWhoseDtdMakesNoIdOfCellIdIsDamaged) {
+    // Valid against its own DTD, but no Cell could be found by its CellID: every
+    // edit would be dropped.
+    std::string file = dataFile({"first"});
+    const std::string declared = "CellID ID #IMPLIED";
+    file.replace(file.find(declared), declared.size(), "CellID CDATA #IMPLIED");
+    writeFile(data_ / "D1.xml", file);
+    SetupData(session_, grid_);
+    ASSERT_EQ(presenter_->shown().size(), 1u);
+    EXPECT_NE(presenter_->shown()[0].text.find("CellID"), std::string::npos) << presenter_->shown()[0].text;
+    ASSERT_EQ(session_.damagedFiles.size(), 1u);
+    EXPECT_EQ(readFile(data_ / "D1.xml"), file);
+    EXPECT_FALSE(clsVariables().Data(0)->elementById("B_2").isNull()) << "the blank document is loaded";
+    EXPECT_EQ(stored(0, "B_2"), "");
+}
+
 TEST_F(SetupDataTest, AddedListRowsAreInsertedBeforeTheirValues) {
     writeFile(data_ / "D1.xml", dataFile({}, {"second", "third"}));
     const int rowsBefore = grid_.maxRowsOf(1);

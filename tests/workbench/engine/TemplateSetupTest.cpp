@@ -52,6 +52,22 @@ TEST_F(TemplateSetupTest, IniFilesPutLimitsAndHelpOnTheirSheetsOnly) {
     EXPECT_EQ(errorLog(), "");
 }
 
+TEST_F(TemplateSetupTest, InvalidIniIsLoggedAndNotApplied) {
+    auto sheets = clsVariables().NodeValidity().childElements("Sheet");
+    writeFile(templates_ / "UI1.xml", std::string(kDocumentHead) +
+                                          "<Sections><Section><Cells>"
+                                          "<Cell CellID=\"B_2\" MaxLen=\"5\"/><Cell CellID=\"B_2\" MaxLen=\"9\"/>"
+                                          "</Cells></Section></Sections>");
+    sheets[0].setAttribute("InterfaceIni", (templates_ / "UI1.xml").string());
+    grid_.setPosition(1, 2, 2);
+    const int before = grid_.maxEditLen();
+    LoadInitFiles(session_, grid_, true);
+    grid_.setPosition(1, 2, 2);
+    EXPECT_EQ(grid_.maxEditLen(), before);
+    EXPECT_NE(errorLog().find("LoadInitFiles"), std::string::npos);
+    EXPECT_NE(errorLog().find("B_2"), std::string::npos) << errorLog();
+}
+
 TEST_F(TemplateSetupTest, ReportIniSetsPaperOrientation) {
     auto sheets = clsVariables().NodeValidity().childElements("Sheet");
     writeFile(templates_ / "RP1.xml", std::string(kDocumentHead) +
@@ -126,6 +142,12 @@ TEST_F(TemplateSetupTest, SheetCaptionsHeaderSheetAndInactiveSheets) {
     EXPECT_EQ(grid_.sheetNameOf(4), "Header");
     EXPECT_EQ(grid_.activeSheet(), 1);
     EXPECT_EQ(session_.currentSheet, 1);
+    // Every sheet, the hidden one too, ends one row and one column before its used
+    // range (the template's closing cell lies there).
+    for (int s = 1; s <= 4; ++s) {
+        EXPECT_EQ(grid_.maxRowsOf(s), 13) << s;
+        EXPECT_EQ(grid_.maxColsOf(s), 3) << s;
+    }
 
     documents::SetAttributeValue(sheets[0], "Active", "1");
     documents::SetAttributeValue(sheets[1], "Active", "0");

@@ -116,6 +116,95 @@ TEST_F(MainWindowTest, ReadOnlyDataFileIsReplacedAndAFailedWriteKeepsTheOldFile)
     EXPECT_EQ(readFile(dataFile("BK_DKT.xml")), listFile);
 }
 
+TEST_F(MainWindowTest, SaveFailsWhenAnActiveSheetHasNoDocument) {
+    open();
+    if (HasFatalFailure()) return;
+    grid().userEdit(col("K"), 7, "Công ty A");
+    clsVariables().Data(1, nullptr);
+    EXPECT_FALSE(controller_->UpdateData(true));
+    EXPECT_EQ(presenter_->shownIds(), Ids({"0120"}));
+    EXPECT_FALSE(fs::exists(dataFile("TK_DKT.xml"))) << "no sheet is written when one cannot be";
+    EXPECT_FALSE(fs::exists(dataFile("BK_DKT.xml")));
+    EXPECT_TRUE(controller_->IsAdjustData());
+    EXPECT_NE(errorLog().find("UpdateData"), std::string::npos);
+
+    // The same through the button: never "saved".
+    presenter_->push(mrYes);
+    controller_->cmdSave_Click();
+    EXPECT_EQ(presenter_->shownIds(), Ids({"0120", "0015", "0120"}));
+}
+
+TEST_F(MainWindowTest, EditsTheDocumentCannotHoldFailTheSave) {
+    open();
+    if (HasFatalFailure()) return;
+    // A sheet document whose Cells cannot be found by their CellID.
+    std::string text = clsVariables().Data(0)->toString();
+    const std::string declared = "CellID ID #IMPLIED";
+    ASSERT_NE(text.find(declared), std::string::npos);
+    text.replace(text.find(declared), declared.size(), "CellID CDATA #IMPLIED");
+    clsVariables().Data(0, xml::Document::fromString(text, nullptr, xml::Trust::Installed));
+    grid().userEdit(col("K"), 7, "Công ty A");
+
+    EXPECT_FALSE(controller_->UpdateData(true));
+    EXPECT_EQ(presenter_->shownIds(), Ids({"0123"}));
+    EXPECT_FALSE(fs::exists(dataFile("TK_DKT.xml"))) << "never saved without the edit";
+    EXPECT_NE(errorLog().find("K_7"), std::string::npos) << errorLog();
+}
+
+// A truncated data file at start-up while a file stands where the Backup folder
+// belongs, so that no copy of it can be kept.
+class DamagedWithoutBackup : public MainWindowTest {
+protected:
+    const std::string damaged = "<?xml version=\"1.0\"?><Sections><Section><Cells>";
+    void openDamaged() {
+        writeFile(dataFile("TK_DKT.xml"), damaged);
+        writeFile(tree_->dataFolder() / "Backup", "not a folder");
+        open();
+    }
+};
+
+TEST_F(DamagedWithoutBackup, FileIsReplacedOnlyOnceTheUserAgrees) {
+    openDamaged();
+    if (HasFatalFailure()) return;
+    ASSERT_EQ(presenter_->shownIds(), Ids({"0121"}));
+    EXPECT_NE(presenter_->shown()[0].text.find("Premature end"), std::string::npos)
+        << "the parser's reason comes first: " << presenter_->shown()[0].text;
+    EXPECT_NE(errorLog().find("Backup"), std::string::npos);
+
+    fillValidDeclaration();
+    if (HasFatalFailure()) return;
+    presenter_->push(mrNo);
+    controller_->cmdSave_Click();
+    EXPECT_EQ(presenter_->shownIds(), Ids({"0121", "0122"}));
+    EXPECT_EQ(presenter_->shown()[1].defaultButton, mrNo);
+    EXPECT_EQ(readFile(dataFile("TK_DKT.xml")), damaged);
+    EXPECT_FALSE(fs::exists(dataFile("BK_DKT.xml")));
+    EXPECT_TRUE(controller_->IsAdjustData());
+
+    presenter_->push(mrYes);
+    controller_->cmdSave_Click();
+    EXPECT_EQ(presenter_->shownIds(), Ids({"0121", "0122", "0122", "0002"}));
+    EXPECT_NE(readFile(dataFile("TK_DKT.xml")).find("Nguyễn Văn An"), std::string::npos);
+    // Agreed once: later saves do not ask again.
+    controller_->cmdSave_Click();
+    EXPECT_EQ(presenter_->shownIds().back(), "0002");
+    EXPECT_EQ(presenter_->shownIds().size(), 5u);
+}
+
+TEST_F(DamagedWithoutBackup, FileIsCopiedAtSaveOnceTheBackupFolderCanBeMade) {
+    openDamaged();
+    if (HasFatalFailure()) return;
+    fs::remove(tree_->dataFolder() / "Backup");
+    fillValidDeclaration();
+    if (HasFatalFailure()) return;
+    controller_->cmdSave_Click();
+    EXPECT_EQ(presenter_->shownIds(), Ids({"0121", "0002"}));
+    bool kept = false;
+    for (const auto& entry : fs::directory_iterator(tree_->dataFolder() / "Backup"))
+        kept = kept || readFile(entry.path()) == damaged;
+    EXPECT_TRUE(kept);
+}
+
 // A small memory file system over the data folder, where the machine allows it
 // (root): the way to see a full disk for real.
 class FullDataFolder {

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <sstream>
 #include <string>
 
@@ -33,7 +34,9 @@ public:
     void setStatusText(const std::string& text) override { status = text; }
     void closeWindow() override { ++closes; }
     void focusGrid() override { ++focuses; }
+    void setBackgroundColour(grid::Colour colour) override { background = colour; }
     std::string status;
+    std::optional<grid::Colour> background;
     int closes = 0;
     int focuses = 0;
 };

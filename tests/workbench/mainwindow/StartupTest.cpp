@@ -1,8 +1,11 @@
 // Start-up of the main window on the installed templates and the real rules.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "MainWindowTestSupport.h"
 #include "zevo/Xml.h"
+#include "zevo/grid/XlsxReader.h"
 #include "zevo/sheetdocs/CellAddress.h"
 
 namespace zevo::engine::test {
@@ -72,6 +75,68 @@ TEST_F(MainWindowTest, DamagedDataFileIsReportedOnceAndNotLost) {
     // The declaration is still usable.
     grid().userEdit(col("K"), 7, "Công ty A");
     EXPECT_EQ(stored(0, "K_7"), "Công ty A");
+}
+
+TEST_F(MainWindowTest, InvalidDataFileIsReportedAndKeptLikeAnUnreadableOne) {
+    open();
+    if (HasFatalFailure()) return;
+    fillValidDeclaration();
+    if (HasFatalFailure()) return;
+    controller_->cmdSave_Click();
+    ASSERT_EQ(presenter_->shownIds(), std::vector<std::string>({"0002"}));
+    // Well-formed, but K_7 twice.
+    std::string saved = readFile(dataFile("TK_DKT.xml"));
+    const std::size_t k7 = saved.find("<Cell CellID=\"K_7\"");
+    ASSERT_NE(k7, std::string::npos);
+    saved.insert(k7, "<Cell CellID=\"K_7\" Value=\"Bản sao\"/>");
+    writeFile(dataFile("TK_DKT.xml"), saved);
+    presenter_->clear();
+    controller_->Reload();
+
+    ASSERT_EQ(presenter_->shown().size(), 1u);
+    EXPECT_NE(presenter_->shown()[0].text.find("K_7"), std::string::npos) << presenter_->shown()[0].text;
+    EXPECT_EQ(readFile(dataFile("TK_DKT.xml")), saved);
+    bool kept = false;
+    for (const auto& entry : fs::directory_iterator(tree_->dataFolder() / "Backup"))
+        kept = kept || readFile(entry.path()) == saved;
+    EXPECT_TRUE(kept);
+    EXPECT_EQ(grid().textOf(1, col("K"), 7), "") << "the sheet starts from its blank document";
+    EXPECT_EQ(stored(0, "K_7"), "");
+}
+
+TEST_F(MainWindowTest, MissingOrDamagedCaptionsAreLoggedAndStartUpGoesOn) {
+    const fs::path captions = tree_->bin() / "Caption.xml";
+    for (const char* content : {"", "<Caption><mainForm>"}) {
+        fs::remove(captions);
+        if (*content) writeFile(captions, content);
+        controller_.reset();
+        controller_ = makeController();
+        EXPECT_EQ(controller_->Form_Load(), StartResult::Ready) << content << errorLog();
+        EXPECT_NE(controller_->ruleObject(), nullptr);
+        EXPECT_TRUE(clsVariables().NodeCaption().isNull());
+        EXPECT_NE(errorLog().find("Caption.xml"), std::string::npos);
+        EXPECT_TRUE(presenter_->shown().empty());
+    }
+}
+
+TEST_F(MainWindowTest, SheetsEndAtTheFormAndTheWindowTakesTheGreyOfItsLabels) {
+    open();
+    if (HasFatalFailure()) return;
+    // The template workbook ends every sheet with an empty cell one row and one
+    // column beyond the form; the grid stops before it.
+    const grid::WorkbookData book = grid::readXlsx((tree_->root() / "Templates/100_7/TK_DKT.xlsx").string());
+    ASSERT_EQ(static_cast<int>(book.sheets.size()), grid().sheetCount());
+    for (int s = 1; s <= grid().sheetCount(); ++s) {
+        int lastRow = book.sheets[s - 1].maxRow, lastCol = book.sheets[s - 1].maxCol;
+        for (const grid::CellData& c : book.sheets[s - 1].cells) {
+            lastRow = std::max(lastRow, c.row);
+            lastCol = std::max(lastCol, c.col);
+        }
+        EXPECT_EQ(grid().maxRowsOf(s), lastRow - 1) << s;
+        EXPECT_EQ(grid().maxColsOf(s), lastCol - 1) << s;
+    }
+    ASSERT_TRUE(controller_->session().windowBackColour.has_value());
+    EXPECT_EQ(view_.background, controller_->session().windowBackColour);
 }
 
 TEST_F(MainWindowTest, ReloadStartsAfreshAndKeepsEditsFlowingIntoTheDocuments) {

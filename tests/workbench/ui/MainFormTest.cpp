@@ -107,6 +107,12 @@ TEST_F(MainFormTest, TypingThroughTheViewF5AndSave) {
     EXPECT_LT(save->x(), exit->x());
     EXPECT_EQ(exit->parentWidget()->width() - (exit->x() + exit->width()), 8);
     EXPECT_FALSE(window.windowTitle().isEmpty());
+    // The window takes the colour the template's grey labels were given.
+    ASSERT_TRUE(controller.session().windowBackColour.has_value());
+    const grid::Colour back = *controller.session().windowBackColour;
+    EXPECT_EQ(window.palette().color(QPalette::Window),
+              QColor(back & 0xFF, (back >> 8) & 0xFF, (back >> 16) & 0xFF));
+    EXPECT_TRUE(window.autoFillBackground());
 
     SpreadView* view = window.spreadView();
     ASSERT_EQ(view->count(), 2) << "two visible sheets";

@@ -18,6 +18,16 @@ typedef struct _xmlDoc xmlDoc;
 namespace zevo::xml {
 
 class Document;
+
+namespace detail {
+// An ID attribute given a value, as the ID table's book-keeping sees it.
+struct IdChange {
+    bool ownedBlank = false;   // the value it owned had blanks (the table normalises them)
+    bool leftValue = false;    // it owned a value and now carries another
+    bool newBlank = false;     // the new value has blanks
+    bool lost = false;         // the new value belongs to another element
+};
+}  // namespace detail
 using DocumentPtr = std::shared_ptr<Document>;
 
 enum class LoadStatus { Ok, NotFound, ParseError };
@@ -37,6 +47,14 @@ enum class Trust {
     // Anything a user picks or an exchange file: no DTD loading, no entity
     // substitution, no network, libxml2's default size limits.
     Untrusted,
+};
+
+enum class Validation {
+    None,
+    // The document must carry an internal DTD subset and keep to it: without one,
+    // or with one broken (two Cells of one "CellID", an undeclared element or
+    // attribute), the load fails as a parse error. Sheet documents and ini files.
+    InternalSubset,
 };
 
 class Node {
@@ -99,8 +117,10 @@ public:
 
     // Replace this document's content with the file's. On failure the document is
     // left empty and the result tells why.
-    LoadResult loadFile(const std::string& path, Trust trust = Trust::Installed);
-    LoadResult loadString(const std::string& xml, Trust trust = Trust::Untrusted);
+    LoadResult loadFile(const std::string& path, Trust trust = Trust::Installed,
+                        Validation validation = Validation::None);
+    LoadResult loadString(const std::string& xml, Trust trust = Trust::Untrusted,
+                          Validation validation = Validation::None);
 
     // Convenience: a new document from a file or text.
     static DocumentPtr fromFile(const std::string& path, LoadResult* result = nullptr,
@@ -112,6 +132,9 @@ public:
     bool isEmpty() const;          // no document element
 
     Node documentElement() const;
+    // True when the document's DTD declares `attribute` an ID of `element`: only
+    // then can elementById find such elements.
+    bool declaresId(const std::string& element, const std::string& attribute) const;
     Node elementById(const std::string& id) const;
     std::vector<Node> elementsByTagName(const std::string& name) const;
     std::vector<Node> selectNodes(const std::string& xpath) const;   // from the document node
@@ -144,19 +167,28 @@ public:
 private:
     friend class Node;
     Document() = default;
-    LoadResult load(const std::string& bytes, const std::string& url, Trust trust);
-    // Registers every unique ID value that is not in the ID table (after a removal
-    // may have left a duplicate value without its registration).
+    LoadResult load(const std::string& bytes, const std::string& url, Trust trust,
+                    Validation validation);
+    // The ID table is an invariant of this layer: every declared ID value that an
+    // element in the tree carries is found, on an element carrying it, and a value
+    // nothing carries finds nothing. Renames keep the table right in place; the
+    // rare edits that cannot (a removal, a value the table normalises, an owner
+    // leaving a value another element also holds) mark it stale, and the next
+    // look-up makes it anew from the tree.
     void repairIds() const;
     void endBulkEdit() const;
     // Runs f with the DTD's ID declarations in force (they read CDATA while bulk editing).
     template <class F>
     auto withIdDeclarations(F f) const;
+    // Book-keeping after an ID attribute was given a value.
+    void noteIdChange(const detail::IdChange& change);
     xmlDoc* doc_ = nullptr;
     mutable std::vector<void*> bulkDeclarations_;   // ID declarations read as CDATA
     mutable bool bulk_ = false;
     LoadResult last_;
     mutable bool idsStale_ = false;
+    // Some element holds a declared ID value that another element owns.
+    mutable bool idsShadowed_ = false;
 };
 
 // Writes `bytes` to `path` atomically (temporary file, flush, fsync, rename).

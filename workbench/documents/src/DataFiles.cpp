@@ -98,13 +98,29 @@ std::string backupFilePath(const std::string& kind) {
     return clsVariables().DataFolder() + "Backup/" + backupFileName(kind, local);
 }
 
+void checkActiveSheetDocuments(const xml::Node& validity) {
+    clsVariables session;
+    const auto sheets = validity.childElements("Sheet");
+    const int count = sheets.empty() ? 0 : session.xmlDataCount() + 1;
+    for (size_t i = 0; i < sheets.size(); ++i) {
+        if (!isActiveForSave(sheets[i])) continue;
+        const int index = static_cast<int>(i);
+        const xml::DocumentPtr doc = index < count ? session.Data(index) : nullptr;
+        if (!doc || doc->isEmpty())
+            throw RuntimeError(err::kObjectRequired,
+                               "Sheet " + std::to_string(i + 1) + " (" +
+                                   GetAttributeValue(sheets[i], "DataFile") +
+                                   ") is in use but has no document: nothing was saved");
+    }
+}
+
 void saveActiveSheetDocuments(const xml::Node& menuEntry, const xml::Node& validity) {
     clsVariables session;
+    checkActiveSheetDocuments(validity);
     auto sheets = validity.childElements("Sheet");
     for (size_t i = 0; i < sheets.size(); ++i) {
         if (!isActiveForSave(sheets[i])) continue;
         xml::DocumentPtr doc = session.Data(static_cast<int>(i));
-        if (!doc || doc->isEmpty()) continue;
         // The file is replaced by rename, so a read-only attribute on the old file
         // does not stop the save; the new file gets ordinary permissions.
         const std::string path = sheetDataFilePath(menuEntry, sheets[i]);

@@ -54,7 +54,8 @@ void LoadInitFiles(DeclarationSession& session, grid::Spread& grid, bool interfa
             const std::string path = clsMessageBox().GetAbsolutePath(name);
             std::error_code ec;
             if (!std::filesystem::is_regular_file(path, ec)) continue;   // keep the workbook's limits
-            xml::LoadResult result = doc->loadFile(path, xml::Trust::Installed);
+            const xml::LoadResult result =
+                doc->loadFile(path, xml::Trust::Installed, xml::Validation::InternalSubset);
             if (!result.ok()) {
                 WriteErrorLog("mdlFunctions", "LoadInitFiles", err::kFileNotFound,
                               path + ": " + result.reason);

@@ -159,8 +159,15 @@ void MainController::loadSteps() {
     const auto messageRoots = messageDoc_->elementsByTagName("Message");
     vars.NodeMessage(messageRoots.empty() ? std::vector<xml::Node>{}
                                           : messageRoots.front().childElements());
-    captionDoc_ = loadInstalled("Caption.xml");
-    vars.NodeCaption(captionDoc_->documentElement());
+    // Without the caption catalogue the windows keep their compiled-in texts.
+    try {
+        captionDoc_ = loadInstalled("Caption.xml");
+        vars.NodeCaption(captionDoc_->documentElement());
+    } catch (const std::exception& e) {
+        WriteErrorLog(kModule, "Form_Load", e);
+        captionDoc_.reset();
+        vars.NodeCaption(xml::Node());
+    }
     vars.DataFolder(documents::ensureDataFolder());
 
     menuDoc_ = loadInstalled("Menu.xml");
@@ -211,6 +218,7 @@ void MainController::loadSteps() {
         return library_->createRule(className);
     };
     OpenDeclaration(session_, grid_, handler_, rule_, createRule, step);
+    if (session_.windowBackColour) view().setBackgroundColour(*session_.windowBackColour);
     SetStatus(-1, -1);
     step("sheets shown and status line");
 }

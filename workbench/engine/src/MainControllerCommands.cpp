@@ -13,6 +13,7 @@
 #include "zevo/documents/DataFiles.h"
 #include "zevo/documents/SessionFile.h"
 #include "zevo/engine/MainController.h"
+#include "zevo/engine/SetupData.h"
 #include "zevo/sheetdocs/CellAddress.h"
 
 namespace zevo::engine {
@@ -39,26 +40,35 @@ bool MainController::UpdateData(bool saveSession) {
     try {
         clsVariables vars;
         const xml::Node menu = vars.NodeMenu();
-        const std::vector<xml::Node> entries = sheetEntries();
-        for (int i = 0; i <= vars.xmlDataCount(); ++i) {
-            if (static_cast<std::size_t>(i) >= entries.size()) break;
-            const std::string path = documents::sheetDataFilePath(menu, entries[i]);
-            if (saveSession && vars.DataChanged()) {
-                documents::SessionCounters& counters = documents::sessionCounters();
-                const documents::SessionCounters before = counters;
-                counters.increment();
-                if (!documents::SaveSessionValueToFile(vars.DataFolder() + "Session.dat", true,
-                                                       true)) {
-                    counters = before;
-                    return false;
-                }
-                vars.DataChanged(false);
-            }
-            const xml::DocumentPtr doc = vars.Data(i);
-            // The file is replaced by a rename, so a read-only file is overwritten
-            // as well and a failed write leaves the old file as it was.
-            if (documents::isActiveForSave(entries[i]) && doc) doc->save(path);
+        const xml::Node validity = vars.NodeValidity();
+        try {
+            documents::checkActiveSheetDocuments(validity);
+        } catch (const RuntimeError& e) {
+            WriteErrorLog(kModule, "UpdateData", e);
+            ask(msg::kSheetMissing, msOKOnly, miCriticalError);
+            return false;
         }
+        if (!session_.unstoredCells.empty()) {
+            WriteErrorLog(kModule, "UpdateData", err::kObjectRequired,
+                          "Edits the sheet documents could not take, first " +
+                              session_.unstoredCells.front() + ": nothing was saved");
+            ask(msg::kEditsNotStored, msOKOnly, miCriticalError);
+            return false;
+        }
+        if (!mayReplaceDamagedFiles()) return false;
+        if (saveSession && vars.DataChanged() && !sheetEntries().empty()) {
+            documents::SessionCounters& counters = documents::sessionCounters();
+            const documents::SessionCounters before = counters;
+            counters.increment();
+            if (!documents::SaveSessionValueToFile(vars.DataFolder() + "Session.dat", true, true)) {
+                counters = before;
+                return false;
+            }
+            vars.DataChanged(false);
+        }
+        // Files are replaced by a rename, so a read-only file is overwritten as
+        // well and a failed write leaves the old file as it was.
+        documents::saveActiveSheetDocuments(menu, validity);
         ResetAdjustData();
         return true;
     } catch (const std::exception& e) {
@@ -66,6 +76,30 @@ bool MainController::UpdateData(bool saveSession) {
         if (errorNumber(e) == kDiskFullError) ask(msg::kDiskFull, msOKOnly, miCriticalError);
         return false;
     }
+}
+
+// A data file that could not be read at start-up and of which no copy could be
+// kept is replaced by a save only once a copy succeeds or the user agreed to it.
+bool MainController::mayReplaceDamagedFiles() {
+    const xml::Node menu = clsVariables().NodeMenu();
+    const std::vector<xml::Node> entries = sheetEntries();
+    for (DeclarationSession::DamagedFile& damaged : session_.damagedFiles) {
+        if (!damaged.copy.empty() || damaged.replaceAgreed) continue;
+        if (damaged.sheet < 1 || static_cast<std::size_t>(damaged.sheet) > entries.size()) continue;
+        const xml::Node& entry = entries[damaged.sheet - 1];
+        if (!documents::isActiveForSave(entry) ||
+            documents::sheetDataFilePath(menu, entry) != damaged.path)
+            continue;
+        std::error_code ec;
+        if (!std::filesystem::exists(damaged.path, ec)) continue;
+        std::string error;
+        damaged.copy = keepDamagedCopy(damaged.path, error);
+        if (!damaged.copy.empty()) continue;
+        WriteErrorLog(kModule, "UpdateData", err::kPermissionDenied, error);
+        if (ask(msg::kReplaceDamaged, msYesNo, miWarning, mrNo) != mrYes) return false;
+        damaged.replaceAgreed = true;
+    }
+    return true;
 }
 
 bool MainController::IsAdjustData() const {

@@ -4,6 +4,7 @@
 #include <ctime>
 #include <exception>
 #include <filesystem>
+#include <system_error>
 #include <vector>
 
 #include "EngineText.h"
@@ -28,6 +29,7 @@ constexpr const char* kMsgOutOfBounds = "0077";
 constexpr const char* kMsgTooLong = "0078";
 constexpr const char* kMsgNotInList = "0079";
 constexpr const char* kMsgInvalid = "0080";
+constexpr const char* kMsgNoCopy = "0121";
 
 // Shows a parser's reason as it stands, with an OK button.
 void showReason(const std::string& reason) {
@@ -42,29 +44,36 @@ void showReason(const std::string& reason) {
     }
 }
 
-// Keeps a copy of a data file that could not be read, so that a later save of the
-// sheet cannot be the end of what the user had.
-std::string keepCopy(const std::string& path) {
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    fs::path source(path);
-    fs::path folder = source.parent_path() / "Backup";
-    fs::create_directories(folder, ec);
-    std::time_t now = std::time(nullptr);
-    std::tm tm{};
-    localtime_r(&now, &tm);
-    char stamp[32];
-    std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &tm);
-    fs::path target = folder / (source.stem().string() + "_damaged_" + stamp + ".xml");
-    for (int n = 2; fs::exists(target, ec); ++n)
-        target = folder / (source.stem().string() + "_damaged_" + stamp + "_" + std::to_string(n) + ".xml");
-    fs::copy_file(source, target, ec);
-    if (ec) {
-        WriteErrorLog("mdlFunctions", "SetupData", err::kPermissionDenied,
-                      "Cannot keep a copy of " + path + ": " + ec.message());
-        return {};
+// Tells the user about a data file that cannot be used, with the parser's reason;
+// when no copy of it could be kept, also that it stays as it is until they agree.
+void reportDamaged(const std::string& reason, bool copyKept) {
+    if (copyKept) {
+        showReason(reason);
+        return;
     }
-    return target.string();
+    try {
+        MessageRequest request;
+        request.id = kMsgNoCopy;
+        request.text =
+            reason + "\n\n" + GetAttributeValue(documents::GetMessageNode(kMsgNoCopy), "Msg");
+        request.style = msOKOnly;
+        request.icon = miCriticalError;
+        if (auto presenter = clsMessageBox::presenter()) presenter->present(request);
+    } catch (...) {
+        // A dialog that cannot be shown must not stop the load.
+    }
+}
+
+// Sheet documents are validated against their internal DTD: a well-formed file
+// that breaks it (one CellID twice) is as damaged as an unreadable one.
+xml::LoadResult loadSheetDocument(xml::Document& doc, const std::string& path) {
+    xml::LoadResult result = doc.loadFile(path, xml::Trust::Installed, xml::Validation::InternalSubset);
+    // Valid, but its Cells cannot be found by their CellID: every edit would be lost.
+    if (result.ok() && !doc.declaresId("Cell", "CellID")) {
+        result = {xml::LoadStatus::ParseError, "The DTD does not declare CellID an ID of Cell: " + path};
+        doc.loadString("");   // the document is left empty, as after any failed load
+    }
+    return result;
 }
 
 class SheetLoader {
@@ -209,6 +218,7 @@ void SetupData(DeclarationSession& session, grid::Spread& grid) {
         const std::vector<xml::Node> entries = vars.NodeValidity().childElements("Sheet");
         session.colourRestore.clear();
         session.damagedFiles.clear();
+        session.unstoredCells.clear();
         if (entries.empty())
             throw RuntimeError(err::kSubscriptOutOfRange, "The template version has no sheets");
         vars.xmlDataReDim(static_cast<int>(entries.size()) - 1);
@@ -226,9 +236,9 @@ void SetupData(DeclarationSession& session, grid::Spread& grid) {
 
             xml::LoadResult result;
             if (tryDataFiles) {
-                result = doc->loadFile(dataPath, xml::Trust::Installed);
+                result = loadSheetDocument(*doc, dataPath);
             } else {
-                result = doc->loadFile(blankPath, xml::Trust::Installed);
+                result = loadSheetDocument(*doc, blankPath);
                 fromBlank = true;
             }
             if (!result.ok()) {
@@ -237,16 +247,21 @@ void SetupData(DeclarationSession& session, grid::Spread& grid) {
                     // sheet comes from its blank document.
                     if (i == 0) tryDataFiles = false;
                     fromBlank = true;
-                    result = doc->loadFile(blankPath, xml::Trust::Installed);
+                    result = loadSheetDocument(*doc, blankPath);
                     if (!result.ok()) showReason(result.reason);
                 } else if (!fromBlank) {
-                    showReason(result.reason);
-                    const std::string copy = keepCopy(dataPath);
+                    // The copy comes first, so that the message can say whether
+                    // the file is safe.
+                    std::string copyError;
+                    const std::string copy = keepDamagedCopy(dataPath, copyError);
+                    if (copy.empty())
+                        WriteErrorLog("mdlFunctions", "SetupData", err::kPermissionDenied, copyError);
+                    reportDamaged(result.reason, !copy.empty());
                     session.damagedFiles.push_back({sheet, dataPath, copy, result.reason});
                     WriteErrorLog("mdlFunctions", "SetupData", err::kFileNotFound,
                                   dataPath + ": " + result.reason);
                     fromBlank = true;
-                    if (!doc->loadFile(blankPath, xml::Trust::Installed).ok())
+                    if (!loadSheetDocument(*doc, blankPath).ok())
                         WriteErrorLog("mdlFunctions", "SetupData", err::kFileNotFound,
                                       blankPath + ": " + doc->lastLoad().reason);
                 } else {
@@ -264,6 +279,30 @@ void SetupData(DeclarationSession& session, grid::Spread& grid) {
     } catch (const std::exception& e) {
         WriteErrorLog("mdlFunctions", "SetupData", e);
     }
+}
+
+std::string keepDamagedCopy(const std::string& path, std::string& error) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::path source(path);
+    const fs::path folder = source.parent_path() / "Backup";
+    fs::create_directories(folder, ec);
+    if (!ec && !fs::is_directory(folder, ec)) ec = std::make_error_code(std::errc::not_a_directory);
+    if (!ec) {
+        const std::time_t now = std::time(nullptr);
+        std::tm tm{};
+        localtime_r(&now, &tm);
+        char stamp[32];
+        std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &tm);
+        const std::string stem = source.stem().string() + "_damaged_" + stamp;
+        fs::path target = folder / (stem + ".xml");
+        for (int n = 2; fs::exists(target, ec); ++n)
+            target = folder / (stem + "_" + std::to_string(n) + ".xml");
+        if (fs::copy_file(source, target, ec) && !ec) return target.string();
+    }
+    error = "Cannot keep a copy of " + path + " in " + folder.string() + ": " +
+            (ec ? ec.message() : std::string("copy failed"));
+    return {};
 }
 
 }  // namespace zevo::engine

@@ -1,5 +1,6 @@
 #include "zevo/engine/TemplateLoading.h"
 
+#include <algorithm>
 #include <exception>
 #include <vector>
 
@@ -108,6 +109,11 @@ void SetupSpread(DeclarationSession& session, grid::Spread& grid) {
             grid::FontData font = grid.sheetFont();
             font.name = "DejaVu Sans";
             grid.setSheetFont(font);
+            // The sheet ends one column and one row before its used range: the
+            // template closes every sheet with an empty cell there, which must not
+            // be shown, formatted, copied by row insertion or walked by the checks.
+            grid.setMaxCols(std::max(0, grid.maxCols() - 1));
+            grid.setMaxRows(std::max(0, grid.maxRows() - 1));
             if (lowerAscii(grid.sheetName()) == "header") {
                 session.headerSheet = s;
                 continue;

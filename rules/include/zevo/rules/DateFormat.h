@@ -28,6 +28,8 @@ std::optional<Date> MakeValidDate(int year, int month, int day);
 // A year text: 0-999 become 2000 + value; years after 1900 up to 9999 are kept;
 // anything else (not a number, negative, 1000-1900, above 9999) gives "".
 std::string NormalizeYear(const std::string& text);
+// Today's local date: the declaration date and the year of "DD/MM" dates.
+Date Today();
 // Canonical text of the date in the format; "" for an unknown format.
 std::string FormatDateText(const Date& date, const std::string& format);
 

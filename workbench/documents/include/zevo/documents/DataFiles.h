@@ -38,9 +38,15 @@ std::string backupFileName(const std::string& kind, const std::tm& local);
 // DataFolder + "Backup/" + backupFileName(kind, the local time now).
 std::string backupFilePath(const std::string& kind);
 
+// RuntimeError 424 when a sheet entry of the validity node that is active for
+// saving has no document in Data (none, or an empty one): such a save would
+// report success for a sheet it did not write.
+void checkActiveSheetDocuments(const xml::Node& validity);
+
 // Writes Data(i) of every sheet entry i of the validity node that is active for
-// saving to its sheet data file (atomically; a read-only file is replaced).
-// Entries without a document are skipped. Throws RuntimeError on the first failure.
+// saving to its sheet data file (atomically; a read-only file is replaced). Checks
+// every document first (checkActiveSheetDocuments), so a missing one writes
+// nothing. Throws RuntimeError on the first failure.
 void saveActiveSheetDocuments(const xml::Node& menuEntry, const xml::Node& validity);
 
 }  // namespace zevo::documents

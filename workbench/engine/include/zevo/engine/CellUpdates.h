@@ -10,6 +10,8 @@ namespace zevo::engine {
 // Finds the `Cell` of the span anchor of (col, row) in Data(current sheet - 1) and
 // sets its "Value" when it differs (exact comparison); `changed` tells whether it
 // did. Cells without a `Cell` (labels, formulas not bound to data) are not stored.
+// A document whose DTD does not declare CellID an ID cannot take the value: the
+// cell goes into session.unstoredCells (which fails the next save) and the log.
 // Errors are logged ("mainForm", "UpdateCell").
 void UpdateCell(DeclarationSession& session, grid::Spread& grid, int col, int row,
                 const std::string& value, bool& changed);

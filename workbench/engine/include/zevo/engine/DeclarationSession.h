@@ -34,14 +34,19 @@ public:
     // to the button face.
     std::optional<grid::Colour> windowBackColour;
     // Data files that could not be read at load time, and where a copy of each was
-    // kept before anything could overwrite it.
+    // kept before anything could overwrite it ("" when none could be kept; a save
+    // then replaces the file only once the user agreed).
     struct DamagedFile {
         int sheet = 0;
         std::string path;
         std::string copy;
         std::string reason;
+        bool replaceAgreed = false;
     };
     std::vector<DamagedFile> damagedFiles;
+    // Cells ("sheet_CellID") whose edits the sheet document could not take: its
+    // Cells cannot be found by their CellID. A save fails while there are any.
+    std::vector<std::string> unstoredCells;
 };
 
 }  // namespace zevo::engine

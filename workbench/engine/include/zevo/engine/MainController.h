@@ -32,6 +32,9 @@ inline constexpr const char* kSaveInvalid = "0015";
 inline constexpr const char* kExportInvalid = "0016";
 inline constexpr const char* kDiskFull = "0037";
 inline constexpr const char* kCannotDelete = "0038";
+inline constexpr const char* kSheetMissing = "0120";
+inline constexpr const char* kReplaceDamaged = "0122";
+inline constexpr const char* kEditsNotStored = "0123";
 }  // namespace msg
 
 // First row of the validation table on the "Header" sheet.
@@ -128,6 +131,7 @@ private:
     bool checkFrame(bool restoreNow, std::vector<std::string>& activeBefore);
     void restoreActive(const std::vector<std::string>& activeBefore);
     bool checkedExitSave();
+    bool mayReplaceDamagedFiles();
     void unloadWindow();
     void showSheet(int sheet);
     std::vector<xml::Node> sheetEntries() const;

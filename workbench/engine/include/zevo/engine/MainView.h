@@ -4,6 +4,8 @@
 // without widgets.
 #include <string>
 
+#include "zevo/grid/WorkbookData.h"
+
 namespace zevo::engine {
 
 class MainView {
@@ -25,6 +27,8 @@ public:
     virtual void processEvents() {}
     // Close the window; the window's close handling calls Form_Unload.
     virtual void closeWindow() {}
+    // The window's own background, taken from the grey of the template's labels.
+    virtual void setBackgroundColour(grid::Colour colour) {}
     // The help topic F1 opens for the current cell (0 = none).
     virtual void setHelpContext(int context) {}
 };

@@ -17,8 +17,9 @@ inline constexpr grid::Colour kButtonFaceColour = grid::rgb(240, 240, 240);
 // current menu entry.
 void LoadTemplate(grid::Spread& grid, bool interface);
 
-// Sheet font, header sheet number and tab captions from the sheet entries; sheet 1
-// displayed and addressed afterwards, current sheet 1.
+// Sheet font, column and row counts one less than the used ones, header sheet
+// number and tab captions from the sheet entries; sheet 1 displayed and addressed
+// afterwards, current sheet 1.
 void SetupSpread(DeclarationSession& session, grid::Spread& grid);
 
 // Row heights, colours and cell kinds of the input workbook as loaded: grey
