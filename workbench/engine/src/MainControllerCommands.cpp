@@ -8,6 +8,7 @@
 
 #include "zevo/ErrorLog.h"
 #include "zevo/RuntimeError.h"
+#include "zevo/UserFolders.h"
 #include "zevo/clsMessageBox.h"
 #include "zevo/clsVariables.h"
 #include "zevo/documents/Attributes.h"
@@ -229,7 +230,7 @@ void MainController::cmdDelete_Click() {
                                      local.tm_hour, local.tm_min, local.tm_sec);
         bool written = false;
         if (backupWriter) {
-            std::filesystem::create_directories(vars.DataFolder() + "Backup");
+            createPrivateFolders(vars.DataFolder() + "Backup");
             written = backupWriter(backup);
         }
         if (!written)

@@ -9,6 +9,7 @@
 #include "EngineText.h"
 #include "zevo/ErrorLog.h"
 #include "zevo/RuntimeError.h"
+#include "zevo/UserFolders.h"
 #include "zevo/clsMessageBox.h"
 #include "zevo/clsVariables.h"
 #include "zevo/documents/Attributes.h"
@@ -49,7 +50,11 @@ std::string keepCopy(const std::string& path) {
     std::error_code ec;
     fs::path source(path);
     fs::path folder = source.parent_path() / "Backup";
-    fs::create_directories(folder, ec);
+    try {
+        createPrivateFolders(folder.string());
+    } catch (const fs::filesystem_error& e) {
+        ec = e.code();
+    }
     std::time_t now = std::time(nullptr);
     std::tm tm{};
     localtime_r(&now, &tm);
@@ -59,6 +64,7 @@ std::string keepCopy(const std::string& path) {
     for (int n = 2; fs::exists(target, ec); ++n)
         target = folder / (source.stem().string() + "_damaged_" + stamp + "_" + std::to_string(n) + ".xml");
     fs::copy_file(source, target, ec);
+    if (!ec) fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write, ec);   // personal data
     if (ec) {
         WriteErrorLog("mdlFunctions", "SetupData", err::kPermissionDenied,
                       "Cannot keep a copy of " + path + ": " + ec.message());
