@@ -2,9 +2,11 @@
 # The Debian package as a user gets it: built with CPack from the install rules,
 # checked by lintian (no errors), its desktop entry and AppStream metadata
 # validated, extracted into a fresh root, and the installed program started
-# offscreen as a user who is not root, with a fresh home. It must start, keep its
-# data under that home (private: folders 0700, files 0600) and write nothing into
-# the installed tree.
+# offscreen as a user who is not root, with a fresh home. It must start and keep
+# its data under that home. Then, on a virtual screen, the user saves the
+# declaration with the save button (answering Yes to saving a declaration that
+# still has marked cells). Everything written is private (folders 0700, files
+# 0600) and nothing is written into the installed tree.
 #
 # usage: package_test.sh BUILD_DIR
 # Exit 77 (skipped) with the reason when a tool is missing.
@@ -20,8 +22,10 @@ done
 
 work="$(mktemp -d /tmp/zevo-package.XXXXXX)"
 app=""
+xvfb=""
 cleanup() {
   [ -n "$app" ] && kill "$app" 2>/dev/null || true
+  [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null || true
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -79,6 +83,35 @@ kill -0 "$app" 2>/dev/null || { cat "$work/zevo.log"; fail "the program did not 
 kill "$app"
 wait "$app" 2>/dev/null || true
 app=""
+
+# --- save the declaration through the window, on a virtual screen
+command -v Xvfb >/dev/null || skip "Xvfb is not installed (package xvfb)"
+command -v xdotool >/dev/null || skip "xdotool is not installed"
+display=""
+for n in $(seq 90 140); do
+  [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || { display=":$n"; break; }
+done
+[ -n "$display" ] || skip "no free X display number"
+Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+xvfb=$!
+for _ in $(seq 1 50); do DISPLAY="$display" xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
+"${run_as[@]}" env -i HOME="$home" XDG_RUNTIME_DIR="$runtime" DISPLAY="$display" \
+  PATH=/usr/bin:/bin LANG=C.UTF-8 "$root/opt/zevo/Bin/zevo" >"$work/zevo-x.log" 2>&1 &
+app=$!
+window="$(DISPLAY="$display" timeout 30 xdotool search --sync --onlyvisible --class zevo | head -1)" ||
+  { cat "$work/zevo-x.log"; fail "the window did not show"; }
+sleep 2   # the grid is filled after the window shows
+# The save button ("Ghi") sits in the row of buttons at the window's foot, fifth of six.
+eval "$(DISPLAY="$display" xdotool getwindowgeometry --shell "$window")"
+DISPLAY="$display" xdotool mousemove --window "$window" $((WIDTH - 234)) $((HEIGHT - 43)) click 1
+for _ in $(seq 1 100); do
+  [ -s "$data/TK_DKT.xml" ] && break
+  DISPLAY="$display" xdotool key Return   # "save although cells are marked?" Yes / "saved" OK
+  sleep 0.3
+done
+[ -s "$data/TK_DKT.xml" ] || { cat "$work/zevo-x.log"; fail "the declaration was not saved under the home"; }
+kill "$app"; wait "$app" 2>/dev/null || true; app=""
+kill "$xvfb"; wait "$xvfb" 2>/dev/null || true; xvfb=""
 
 echo "written under the home:"
 (cd "$home" && find . -printf '%m %p\n' | sort)
