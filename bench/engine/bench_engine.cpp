@@ -22,10 +22,8 @@
 #include "zevo/documents/MenuFile.h"
 #include "zevo/documents/Period.h"
 #include "zevo/engine/GridEventHandler.h"
-#include "zevo/engine/IniFiles.h"
-#include "zevo/engine/SetupData.h"
-#include "zevo/engine/TemplateLoading.h"
-#include "zevo/grid/CellAddress.h"
+#include "zevo/engine/OpenDeclaration.h"
+#include "zevo/sheetdocs/CellAddress.h"
 #include "zevo/grid/SpreadModel.h"
 #include "zevo/rules/BusinessLibrary.h"
 
@@ -41,8 +39,8 @@ double msSince(Clock::time_point start) {
 
 std::string moveRow(const grid::Spread& grid, const std::string& id, int delta) {
     int c = 0, r = 0;
-    grid::ParserCellID(grid, id, c, r);
-    return c > 0 ? grid::MakeCellID(grid, c, r + delta) : id;
+    sheetdocs::ParserCellID(grid, id, c, r);
+    return c > 0 ? sheetdocs::MakeCellID(grid, c, r + delta) : id;
 }
 
 // The blank sheet-1 document with its list grown to `count` filled individuals.
@@ -61,11 +59,11 @@ void writeDataFile(const std::string& blankPath, const std::string& target, int 
             break;
         }
     int reportRows = 0, first = 0, last = 0;
-    const int rows = grid::GetRowGroupSize(letters, group, reportRows, first, last);
+    const int rows = sheetdocs::GetRowGroupSize(letters, group, reportRows, first, last);
     auto fill = [&](const xml::Node& g, int k) {
         for (const xml::Node& cell : g.childElements("Cell")) {
             int c = 0, r = 0;
-            grid::ParserCellID(letters, documents::GetAttributeValue(cell, "CellID"), c, r);
+            sheetdocs::ParserCellID(letters, documents::GetAttributeValue(cell, "CellID"), c, r);
             const std::string letter = letters.colLetters(c);
             std::string value;
             if (letter == "D") value = std::to_string(k + 1);
@@ -130,36 +128,23 @@ int main(int argc, char** argv) {
     engine::DeclarationSession session;
     grid::SpreadModel grid;
     engine::GridEventHandler handler(session, grid);
-    session.startUp = true;
-    auto start = Clock::now();
-    engine::LoadTemplate(grid, true);
-    engine::SetupSpread(session, grid);
-    engine::FormatGrid(session, grid);
     rules::BusinessLibrary library(ZEVO_BUSINESS_DIR);
-    auto rule = library.createRule(documents::GetAttributeValue(vars.NodeValidity(), "Class"));
+    std::unique_ptr<rules::RuleObject> rule;
+    // The template and ini steps are timed as one, SetupData and Prepare2 alone.
+    double templateMs = 0, setupMs = 0, prepareMs = 0;
+    auto start = Clock::now();
+    auto stepDone = [&](const char* step) {
+        const std::string name = step;
+        double& into = name == "SetupData" ? setupMs : name == "Prepare2" ? prepareMs : templateMs;
+        into += msSince(start);
+        start = Clock::now();
+    };
+    engine::OpenDeclaration(session, grid, handler, rule,
+                            [&](const std::string& name) { return library.createRule(name); }, stepDone);
     if (!rule) {
         std::fprintf(stderr, "no rule object from %s\n", ZEVO_BUSINESS_DIR);
         return 1;
     }
-    handler.setRuleObject(rule.get());
-    rule->fps(&grid);
-    rule->Prepare1();
-    engine::LoadInitFiles(session, grid, true);
-    vars.AdjustDataReDim(grid.sheetCount() - 2);
-    const double templateMs = msSince(start);
-
-    rule->fps(nullptr);
-    start = Clock::now();
-    grid.setLoadEventsEnabled(true);
-    session.loading = true;
-    engine::SetupData(session, grid);
-    session.loading = false;
-    grid.setLoadEventsEnabled(false);
-    const double setupMs = msSince(start);
-    start = Clock::now();
-    rule->fps(&grid);
-    rule->Prepare2();
-    const double prepareMs = msSince(start);
     session.startUp = false;
 
     start = Clock::now();

@@ -8,13 +8,14 @@
 #include <string>
 
 #include "zevo/clsVariables.h"
-#include "zevo/grid/CellAddress.h"
-#include "zevo/grid/RowShifting.h"
+#include "zevo/sheetdocs/CellAddress.h"
+#include "zevo/sheetdocs/RowShifting.h"
 #include "zevo/grid/SpreadModel.h"
 #include "zevo/grid/XlsxReader.h"
 #include "zevo/grid/XlsxWriter.h"
 
 using namespace zevo::grid;
+using namespace zevo::sheetdocs;
 using Clock = std::chrono::steady_clock;
 
 namespace {

@@ -51,7 +51,7 @@ std::vector<std::string> splitParts(const std::string& text) {
     std::size_t start = 0;
     while (true) {
         std::size_t slash = text.find('/', start);
-        parts.push_back(trimBlanks(std::string_view(text).substr(
+        parts.push_back(text::trimSpaces(std::string_view(text).substr(
             start, slash == std::string::npos ? std::string::npos : slash - start)));
         if (slash == std::string::npos) break;
         start = slash + 1;
@@ -83,7 +83,7 @@ void NormalizeDateCell(grid::Spread& grid, int sheet, int row, int col, const st
     grid.setPosition(sheet, col, row);
     setCurrentSheetNumber(sheet);
     std::string text = grid.text();
-    if (trimBlanks(text).empty()) {
+    if (text::trimSpaces(text).empty()) {
         grid.setPlaceholder("");
     } else if (auto date = ParseDateText(text, format)) {
         grid.setText(FormatDateText(*date, format));

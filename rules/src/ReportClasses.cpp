@@ -39,7 +39,7 @@ void countListedRows(grid::Spread& g, EachRow eachRow) {
         const int row = kFirstReportRow + i;
         if (row > g.maxRows()) break;
         eachRow(row);
-        if (!trimBlanks(g.textAt(colG, row)).empty()) ++count;
+        if (!text::trimSpaces(g.textAt(colG, row)).empty()) ++count;
         if (row + 1 > g.maxRows() || g.textAt(colA, row + 1) == "aaa") break;
     }
     // Without an end marker the count still covers every row of the sheet.
@@ -67,7 +67,7 @@ std::string getPrefixExportName(const std::string& logModule) {
             WriteErrorLog(logModule, "getPrefixExportName", e);
         }
 
-        std::string number = trimBlanks(cellValue(data, "L_17"));
+        std::string number = text::trimSpaces(cellValue(data, "L_17"));
         if (number.empty() || number == "0") {
             number = "001";
         } else if (allDigits(number)) {

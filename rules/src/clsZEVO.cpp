@@ -2,7 +2,7 @@
 
 #include "zevo/RuntimeError.h"
 #include "zevo/clsMessageBox.h"
-#include "zevo/grid/CellAddress.h"
+#include "zevo/sheetdocs/CellAddress.h"
 #include "zevo/rules/mdlFuntions.h"
 
 namespace zevo::rules {
@@ -66,7 +66,7 @@ bool clsZEVO::DeleteEnable(std::int16_t& Keycode, std::int16_t& Shift) {
     for (const char* column : kDeleteContentColumns) {
         std::string text = g.textAt(colOf(column), row);
         text = removeAll(removeAll(std::move(text), "0"), "../../....");
-        content += trimBlanks(text);
+        content += text::trimSpaces(text);
     }
     if (content.empty()) return true;
     const int answer = clsMessageBox().DisplayMessage("0106", msYesNo, miQuestion, "Message", mrNo);

@@ -2,7 +2,7 @@
 // follow the chosen province and district, the second address copies the first
 // while it is empty, dates are normalised and tax codes checked.
 #include "clsZEVO.h"
-#include "zevo/grid/CellAddress.h"
+#include "zevo/sheetdocs/CellAddress.h"
 #include "zevo/rules/DateFormat.h"
 #include "zevo/rules/TaxCodeCheck.h"
 #include "zevo/rules/mdlFuntions.h"
@@ -45,7 +45,7 @@ void clsZEVO::Change(int col, int row) {
             // The second address follows the first only while its own cell is empty.
             auto followInSecondAddress = [&](const char* second) {
                 const int c = colOf(second);
-                if (!trimBlanks(cellText(c, row)).empty()) return;
+                if (!text::trimSpaces(cellText(c, row)).empty()) return;
                 putCell(c, row, text);
                 Change(c, row);
             };
@@ -74,7 +74,7 @@ void clsZEVO::Change(int col, int row) {
                 NormalizeDateCell(g, currentSheetNumber(), row, col, "DD/MM/YYYY");
             }
         }
-        const std::string id = grid::MakeCellID(g, col, row);
+        const std::string id = sheetdocs::MakeCellID(g, col, row);
         if (id == "L_13")
             TaxDepartmentChanged(sheet, col, row, text);
         else if (id == "L_15")
@@ -94,7 +94,7 @@ void clsZEVO::LeaveCell(int col, int row, int newCol, int newRow, bool& cancel) 
     const std::string column = letters(col);
     bool valid = true;
     if (sheet == 1) {
-        if (column == "G" || grid::MakeCellID(g, col, row) == "K_9")
+        if (column == "G" || sheetdocs::MakeCellID(g, col, row) == "K_9")
             CheckTaxCodeCell(g, sheet, col, row, valid);
     } else if (sheet == 2) {
         if (isOneOf(column, {"D", "EF", "BY"})) CheckTaxCodeCell(g, sheet, col, row, valid);
@@ -216,7 +216,7 @@ void clsZEVO::TaxDepartmentChanged(int sheet, int col, int row, const std::strin
     SetCellList(g, colL, 15, getValueListToString(2, taxOffice, department));
     g.setSheet(sheet);
     g.setPosition(colL, 15);
-    g.setText(trimBlanks(g.text()));
+    g.setText(text::trimSpaces(g.text()));
     if (g.text().empty() && !g.comboList().empty()) g.setComboIndex(0);
     TaxOfficeChanged(sheet, colL, 15, g.text());
 }
@@ -225,7 +225,7 @@ void clsZEVO::TaxOfficeChanged(int sheet, int col, int row, const std::string& t
     grid::Spread& g = grid();
     g.setSheet(sheet);
     SetCellValue(g, col, row, text);
-    if (sheet != 1 || grid::MakeCellID(g, col, row) != "L_15") return;
+    if (sheet != 1 || sheetdocs::MakeCellID(g, col, row) != "L_15") return;
     const xml::DocumentPtr taxOffice = getXMLTaxoffice();
     xml::Node department = getNodeByValue(1, departmentValue(cellText(colOf("L"), 13)), taxOffice);
     xml::Node office = getNodeByValue(2, text, taxOffice, department);

@@ -8,12 +8,11 @@
 #include "zevo/rules/DateFormat.h"
 #include "zevo/rules/TaxCodeCheck.h"
 #include "zevo/rules/mdlFuntions.h"
+#include "zevo/sheetdocs/MarkingColours.h"
 
 namespace zevo::rules {
 
 namespace {
-
-constexpr grid::Colour kErrorColour = 12632319;   // RGB 255, 192, 192
 
 // Switches the grid's events off for a check and on again however the check ends.
 class EventsOff {
@@ -36,7 +35,7 @@ public:
     void mark(int col, int row, int messageRow) {
         g_.setPosition(col, row);
         g_.setNote(messages_[messageRow]);
-        g_.setBackColor(kErrorColour);
+        g_.setBackColor(sheetdocs::kErrorColour);
         if (firstError_.empty()) firstError_ = g_.colLetters(col) + std::to_string(row);
     }
     void clear(int col, int row) {
@@ -49,13 +48,13 @@ public:
         else clear(col, row);
     }
     std::string text(int col, int row) const { return g_.textAt(col, row); }
-    std::string trimmed(int col, int row) const { return trimBlanks(g_.textAt(col, row)); }
+    std::string trimmed(int col, int row) const { return text::trimSpaces(g_.textAt(col, row)); }
 
     // A row has content when its listed cells hold anything but zeros and blanks.
     bool hasContent(const std::vector<int>& cols, int row) const {
         std::string all;
         for (int c : cols) all += g_.textAt(c, row);
-        return !trimBlanks(removeAll(std::move(all), "0")).empty();
+        return !text::trimSpaces(removeAll(std::move(all), "0")).empty();
     }
 
     // Status flag in B and first-error reference (a formula) in C of the summary row

@@ -4,7 +4,7 @@
 
 #include "clsZEVO.h"
 #include "zevo/ErrorLog.h"
-#include "zevo/grid/CellAddress.h"
+#include "zevo/sheetdocs/CellAddress.h"
 #include "zevo/rules/mdlFuntions.h"
 
 namespace zevo::rules {
@@ -27,7 +27,7 @@ void clsZEVO::renumberRows(int sheet) {
         int row = kFirstListRow1;
         for (int i = 1;; ++i) {
             putCell(colD, row, std::to_string(i));
-            if (!trimBlanks(cellText(colK, row)).empty()) ++filled;
+            if (!text::trimSpaces(cellText(colK, row)).empty()) ++filled;
             row = kFirstListRow1 + i;
             if (row > last || cellText(colD, row) == "aa") break;
         }
@@ -56,7 +56,7 @@ void clsZEVO::fps_KeyUp(int keyCode, int shift) {
         if (row <= kLastHeaderRow) {
             // The header's pick lists live on sheet 1 only.
             if (keyCode == kDelete && sheet == 1) {
-                const std::string id = grid::MakeCellID(g, col, row);
+                const std::string id = sheetdocs::MakeCellID(g, col, row);
                 if (id == "L_13")
                     TaxDepartmentChanged(sheet, col, row, "");
                 else if (id == "L_15")

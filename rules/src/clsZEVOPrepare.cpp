@@ -93,7 +93,7 @@ void clsZEVO::Prepare2() {
     int row = kFirstListRow;
     for (int i = 1;; ++i) {
         putCell(colD, row, std::to_string(i));
-        if (!trimBlanks(cellText(colK, row)).empty()) ++filled;
+        if (!text::trimSpaces(cellText(colK, row)).empty()) ++filled;
         for (const IdDisplayPair& pair : kStoredIds) {
             const std::string id = cellText(colOf(pair.idColumn), row);
             std::string display;

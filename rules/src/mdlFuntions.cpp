@@ -1,7 +1,7 @@
 #include "zevo/rules/mdlFuntions.h"
 
 #include "zevo/clsVariables.h"
-#include "zevo/grid/CellAddress.h"
+#include "zevo/sheetdocs/CellAddress.h"
 
 namespace zevo::rules {
 
@@ -12,28 +12,9 @@ thread_local std::int16_t tCurrentSheet = 1;
 std::int16_t currentSheetNumber() { return tCurrentSheet; }
 void setCurrentSheetNumber(int sheet) { tCurrentSheet = static_cast<std::int16_t>(sheet); }
 
-std::string GetAttributeValue(const xml::Node& element, const std::string& name) {
-    try {
-        if (element.isNull() || !element.isElement()) return {};
-        return element.attribute(name).value_or("");
-    } catch (...) {
-        return {};
-    }
-}
-
-void SetAttributeValue(const xml::Node& element, const std::string& name,
-                       const std::string& text) {
-    try {
-        if (element.isNull() || !element.hasAttribute(name)) return;
-        xml::Node target = element;
-        target.setAttribute(name, text);
-    } catch (...) {
-    }
-}
-
 void SetCellValue(grid::Spread& grid, int col, int row, const std::string& text) {
-    grid::GetCellSpan(grid, col, row);
-    const std::string id = grid::MakeCellID(grid, col, row);
+    sheetdocs::GetCellSpan(grid, col, row);
+    const std::string id = sheetdocs::MakeCellID(grid, col, row);
     xml::DocumentPtr doc = clsVariables().Data(currentSheetNumber() - 1);
     if (!doc) return;
     xml::Node cell = doc->elementById(id);
@@ -44,13 +25,6 @@ void SetCellValue(grid::Spread& grid, int col, int row, const std::string& text)
 void SetCellList(grid::Spread& grid, int col, int row, const std::string& list) {
     grid.setPosition(currentSheetNumber(), col, row);
     grid.setComboList(list);
-}
-
-std::string trimBlanks(std::string_view text) {
-    std::size_t first = text.find_first_not_of(' ');
-    if (first == std::string_view::npos) return {};
-    std::size_t last = text.find_last_not_of(' ');
-    return std::string(text.substr(first, last - first + 1));
 }
 
 std::string removeAll(std::string text, std::string_view what) {

@@ -289,4 +289,23 @@ void Node::remove() {
     node_ = nullptr;
 }
 
+std::string GetAttributeValue(const Node& node, const std::string& name) {
+    try {
+        if (node.isNull() || !node.isElement()) return {};
+        return node.attribute(name).value_or(std::string());
+    } catch (...) {
+        return {};
+    }
+}
+
+void SetAttributeValue(const Node& node, const std::string& name, const std::string& value) {
+    try {
+        if (node.isNull() || !node.hasAttribute(name)) return;
+        Node target = node;
+        target.setAttribute(name, value);
+    } catch (...) {
+        // Attribute writes never fail towards the caller.
+    }
+}
+
 }  // namespace zevo::xml

@@ -71,7 +71,7 @@ TEST_F(DataFiles, OnlySheetsActiveForSaveAreWritten) {
     auto validityDoc = xml::Document::fromString(
         "<Validity><Sheet Active=\"1\" DataFile=\"S1\"/><Sheet Active=\"0\" DataFile=\"S2\"/>"
         "<Sheet Active=\"2\" DataFile=\"S3\"/><Sheet Active=\"\" DataFile=\"S4\"/>"
-        "<Sheet Active=\"x\" DataFile=\"S5\"/></Validity>");
+        "<Sheet Active=\"x\" DataFile=\"S5\"/><Sheet Active=\"0x10\" DataFile=\"S6\"/></Validity>");
     xml::Node validity = validityDoc->documentElement();
     auto sheets = validity.childElements("Sheet");
     EXPECT_TRUE(isActiveForSave(sheets[0]));
@@ -79,6 +79,7 @@ TEST_F(DataFiles, OnlySheetsActiveForSaveAreWritten) {
     EXPECT_TRUE(isActiveForSave(sheets[2]));
     EXPECT_FALSE(isActiveForSave(sheets[3]));
     EXPECT_FALSE(isActiveForSave(sheets[4]));
+    EXPECT_FALSE(isActiveForSave(sheets[5]));   // no hexadecimal: the leading number is 0
     EXPECT_FALSE(isInactive(sheets[0]));
     EXPECT_TRUE(isInactive(sheets[1]));
     EXPECT_FALSE(isInactive(sheets[2]));   // hidden and unprinted only for "0"

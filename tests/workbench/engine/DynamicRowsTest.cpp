@@ -5,7 +5,7 @@
 #include "SetupDataFixture.h"
 #include "zevo/engine/DynamicRows.h"
 #include "zevo/engine/SetupData.h"
-#include "zevo/grid/RowShifting.h"
+#include "zevo/sheetdocs/RowShifting.h"
 
 namespace zevo::engine::test {
 namespace {
@@ -71,7 +71,7 @@ TEST_F(DynamicRowsTest, DeletingTheFirstGroupPassesItsMarkerOn) {
 TEST_F(DynamicRowsTest, DeletingTheOnlyGroupEmptiesIt) {
     grid_.setPosition(1, 2, 11);
     grid_.setNote("old mark");
-    grid_.setBackColor(grid::kRuleErrorColour);
+    grid_.setBackColor(sheetdocs::kErrorColour);
     DeleteNode(session_, grid_, 1, 2, 11, true);
     EXPECT_EQ(groups(), 1u);
     EXPECT_EQ(stored(0, "B_11"), "");
@@ -79,7 +79,7 @@ TEST_F(DynamicRowsTest, DeletingTheOnlyGroupEmptiesIt) {
     EXPECT_EQ(grid_.textOf(1, 2, 11), "");
     EXPECT_EQ(grid_.textOf(1, 3, 11), "0");
     EXPECT_EQ(grid_.noteOf(1, 2, 11), "");
-    EXPECT_EQ(colourAt(1, 2, 11), grid::kWhiteColour);
+    EXPECT_EQ(colourAt(1, 2, 11), grid::kWhite);
     EXPECT_TRUE(IsRowGroupEmpty(grid_, cell("B_11").parent()));
 }
 

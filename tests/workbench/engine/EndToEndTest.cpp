@@ -12,10 +12,8 @@
 #include "zevo/documents/MenuFile.h"
 #include "zevo/documents/Period.h"
 #include "zevo/engine/GridEventHandler.h"
-#include "zevo/engine/IniFiles.h"
-#include "zevo/engine/SetupData.h"
-#include "zevo/engine/TemplateLoading.h"
-#include "zevo/grid/RowShifting.h"
+#include "zevo/engine/OpenDeclaration.h"
+#include "zevo/sheetdocs/MarkingColours.h"
 #include "zevo/grid/SpreadModel.h"
 #include "zevo/rules/BusinessLibrary.h"
 
@@ -62,37 +60,11 @@ public:
         for (const xml::Node& entry : vars.NodeValidity().childElements("Sheet"))
             documents::SetAttributeValue(entry, "Active", "1");
 
-        session.startUp = true;
-        grid.setEventsEnabled(false);
-        LoadTemplate(grid, true);
-        ASSERT_GE(grid.sheetCount(), 3);
-        SetupSpread(session, grid);
-        FormatGrid(session, grid);
         library = std::make_unique<rules::BusinessLibrary>(ZEVO_BUSINESS_DIR);
-        rule = library->createRule(GetAttributeValue(vars.NodeValidity(), "Class"));
+        OpenDeclaration(session, grid, handler, rule,
+                        [&](const std::string& name) { return library->createRule(name); });
+        ASSERT_GE(grid.sheetCount(), 3);
         ASSERT_NE(rule, nullptr);
-        handler.setRuleObject(rule.get());
-        rule->fps(&grid);
-        rule->Prepare1();
-        LoadInitFiles(session, grid, true);
-        vars.AdjustDataReDim(grid.sheetCount() - 2);
-
-        // The rules see nothing of the loading; the window's handler stores the
-        // values the template computes while the data goes in.
-        rule->fps(nullptr);
-        grid.setEventsEnabled(true);
-        grid.setLoadEventsEnabled(true);
-        session.loading = true;
-        SetupData(session, grid);
-        session.loading = false;
-        grid.setLoadEventsEnabled(false);
-        rule->fps(&grid);
-        rule->Prepare2();
-        HideInactiveSheets(grid);
-        grid.setActiveSheet(1);
-        grid.setSheet(1);
-        session.currentSheet = 1;
-        grid.setEventsEnabled(true);
         session.startUp = false;
     }
 
@@ -240,7 +212,7 @@ TEST_F(EndToEndTest, DeclarationIsFilledCheckedSavedAndLoadedAgain) {
     for (int row : {38, 40}) {
         EXPECT_EQ(d.grid.noteOf(1, col("T"), row), duplicate) << row;
         d.grid.setPosition(1, col("T"), row);
-        EXPECT_EQ(d.grid.backColor(), grid::kRuleErrorColour) << row;
+        EXPECT_EQ(d.grid.backColor(), sheetdocs::kErrorColour) << row;
     }
     EXPECT_EQ(d.grid.noteOf(1, col("T"), 39), "");
     EXPECT_EQ(d.grid.noteOf(1, col("K"), 9), "");

@@ -6,7 +6,7 @@
 #include "zevo/engine/CellUpdates.h"
 #include "zevo/engine/GridEventHandler.h"
 #include "zevo/engine/SetupData.h"
-#include "zevo/grid/RowShifting.h"
+#include "zevo/sheetdocs/RowShifting.h"
 
 namespace zevo::engine::test {
 namespace {
@@ -84,7 +84,7 @@ TEST_F(SetupDataTest, ValuesTheCellsRefuseAreCorrectedAndMarked) {
         EXPECT_EQ(entries[i].first, keys[i]);
         EXPECT_EQ(entries[i].second, kEntryColour);
     }
-    EXPECT_EQ(colourAt(1, 2, 7), grid::kLoadErrorColour);
+    EXPECT_EQ(colourAt(1, 2, 7), sheetdocs::kWarningColour);
     EXPECT_EQ(colourAt(1, 2, 4), kEntryColour);
 }
 

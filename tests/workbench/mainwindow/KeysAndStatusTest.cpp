@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "MainWindowTestSupport.h"
-#include "zevo/grid/CellAddress.h"
+#include "zevo/sheetdocs/CellAddress.h"
 
 namespace zevo::engine::test {
 namespace {
@@ -105,7 +105,7 @@ TEST_F(MainWindowTest, StatusLineFollowsTheCellAndTheSheet) {
     // Another sheet: the status of its active cell.
     grid().userShowSheet(2);
     grid().setSheet(2);
-    const std::string id = grid::MakeCellID(grid(), grid().activeCol(), grid().activeRow());
+    const std::string id = sheetdocs::MakeCellID(grid(), grid().activeCol(), grid().activeRow());
     const std::string sheet2Status =
         statusMessage(statusFile, GetAttributeValue(clsVariables().Data(1)->elementById(id), "StatusID"));
     EXPECT_EQ(controller_->statusText(), sheet2Status);

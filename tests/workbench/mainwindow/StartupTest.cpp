@@ -3,7 +3,7 @@
 
 #include "MainWindowTestSupport.h"
 #include "zevo/Xml.h"
-#include "zevo/grid/CellAddress.h"
+#include "zevo/sheetdocs/CellAddress.h"
 
 namespace zevo::engine::test {
 namespace {
@@ -27,7 +27,7 @@ TEST_F(MainWindowTest, StartUpOpensTheRegistrationDeclaration) {
 
     // The status line describes the cell that has the cursor.
     grid().setSheet(1);
-    const std::string id = grid::MakeCellID(grid(), grid().activeCol(), grid().activeRow());
+    const std::string id = sheetdocs::MakeCellID(grid(), grid().activeCol(), grid().activeRow());
     const std::string statusId =
         GetAttributeValue(vars.Data(0)->elementById(id), "StatusID");
     ASSERT_FALSE(statusId.empty()) << id;

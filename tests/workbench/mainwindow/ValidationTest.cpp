@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "MainWindowTestSupport.h"
+#include "zevo/sheetdocs/MarkingColours.h"
 
 namespace zevo::engine::test {
 namespace {
@@ -75,7 +76,7 @@ TEST_F(ValidationTest, FailedErrorsMarkTheirCellsAndTheSmallestOrderGetsTheCurso
     EXPECT_EQ(grid().noteOf(1, col("K"), 7), "Thiếu tên ");
     EXPECT_EQ(grid().noteOf(1, col("K"), 11), "Thiếu địa chỉ ");
     EXPECT_EQ(grid().noteOf(1, col("L"), 19), "");
-    EXPECT_EQ(colourOf(1, "K", 7), kErrorColour);
+    EXPECT_EQ(colourOf(1, "K", 7), sheetdocs::kErrorColour);
     expectActive(1, "K", 11);
     EXPECT_GT(view_.focuses, 0);
 }
@@ -97,7 +98,7 @@ TEST_F(ValidationTest, WarningsMarkWithoutBlockingAndBlankChecksAreSkipped) {
     grid().setText(" ");
     EXPECT_TRUE(controller_->CheckValidData());
     EXPECT_EQ(grid().noteOf(1, col("K"), 7), "Nên nhập tên ");
-    EXPECT_EQ(colourOf(1, "K", 7), kWarningColour);
+    EXPECT_EQ(colourOf(1, "K", 7), sheetdocs::kWarningColour);
     EXPECT_EQ(grid().noteOf(1, col("K"), 11), "");
     expectActive(1, "K", 7);
 }
@@ -107,7 +108,7 @@ TEST_F(ValidationTest, TwoFailedChecksOnOneCellGiveANoteOfTwoLines) {
     addCheck(ref("K7"), "Dòng hai", "Y", "2");
     EXPECT_FALSE(controller_->CheckValidData());
     EXPECT_EQ(grid().noteOf(1, col("K"), 7), "Dòng một \r\nDòng hai ");
-    EXPECT_EQ(colourOf(1, "K", 7), kErrorColour) << "the last check decides the colour";
+    EXPECT_EQ(colourOf(1, "K", 7), sheetdocs::kErrorColour) << "the last check decides the colour";
 }
 
 TEST_F(ValidationTest, ACheckWithoutFormulaBlocksWithoutMarking) {
@@ -124,7 +125,7 @@ TEST_F(ValidationTest, ChecksOnAnInactiveSheetClearTheCellAndNeitherBlockNorMove
     grid().setPosition(2, col("E"), 5);
     const grid::Colour normal = grid().backColor();
     grid().setNote("old mark");
-    grid().setBackColor(kErrorColour);
+    grid().setBackColor(sheetdocs::kErrorColour);
     SetAttributeValue(clsVariables().NodeValidity().childElements("Sheet")[1], "Active", "0");
     addCheck(ref(cell2, 2), "Thiếu họ tên", "Y", "1");
     grid().setPosition(header_, col("C"), next_ - 1);

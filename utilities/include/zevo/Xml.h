@@ -149,4 +149,15 @@ private:
 // Throws RuntimeError with the numbers listed at Document::save.
 void writeFileAtomically(const std::string& path, const std::string& bytes);
 
+// Attribute access of the declaration documents, the menu and the ini files. New
+// attributes are never made: new Cells and Cell elements are clones of existing
+// ones and so already carry every attribute they may need.
+
+// The named attribute's value; "" for a missing attribute or a node that is no
+// element. Never fails.
+std::string GetAttributeValue(const Node& node, const std::string& name);
+// Changes an existing attribute; a missing attribute or node is left alone.
+// Never fails.
+void SetAttributeValue(const Node& node, const std::string& name, const std::string& value);
+
 }  // namespace zevo::xml

@@ -5,6 +5,7 @@
 
 #include "NumericText.h"
 #include "zevo/RuntimeError.h"
+#include "zevo/Text.h"
 #include "zevo/UserFolders.h"
 #include "zevo/clsMessageBox.h"
 #include "zevo/clsVariables.h"
@@ -81,7 +82,7 @@ std::string blankSheetDocumentPath(const xml::Node& sheetEntry) {
 }
 
 bool isActiveForSave(const xml::Node& sheetEntry) {
-    return detail::leadingNumber(GetAttributeValue(sheetEntry, "Active")) >= 1.0;
+    return text::leadingNumber(GetAttributeValue(sheetEntry, "Active")) >= 1.0;
 }
 
 bool isInactive(const xml::Node& sheetEntry) {

@@ -1,7 +1,6 @@
 #include "NumericText.h"
 
 #include <cctype>
-#include <cstdlib>
 #include <limits>
 
 #include "zevo/RuntimeError.h"
@@ -44,13 +43,6 @@ std::string padDigits(const std::string& text, size_t width) {
     for (char c : text)
         if (!std::isdigit(static_cast<unsigned char>(c))) return text;
     return std::string(width - text.size(), '0') + text;
-}
-
-double leadingNumber(const std::string& text) {
-    const char* begin = text.c_str();
-    char* end = nullptr;
-    double v = std::strtod(begin, &end);
-    return end == begin ? 0.0 : v;
 }
 
 }  // namespace zevo::documents::detail

@@ -16,7 +16,4 @@ int toInt32(const std::string& text);
 // Leading zeros up to `width` for a text of digits; other texts stay as they are.
 std::string padDigits(const std::string& text, size_t width);
 
-// The leading number of a text, 0 when it has none ("2" -> 2, "1.5" -> 1.5, "x" -> 0).
-double leadingNumber(const std::string& text);
-
 }  // namespace zevo::documents::detail

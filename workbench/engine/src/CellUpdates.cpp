@@ -5,7 +5,7 @@
 #include "zevo/ErrorLog.h"
 #include "zevo/clsVariables.h"
 #include "zevo/documents/Attributes.h"
-#include "zevo/grid/CellAddress.h"
+#include "zevo/sheetdocs/CellAddress.h"
 
 namespace zevo::engine {
 
@@ -13,10 +13,10 @@ void UpdateCell(DeclarationSession& session, grid::Spread& grid, int col, int ro
                 const std::string& value, bool& changed) {
     changed = false;
     try {
-        grid::GetCellSpan(grid, col, row);
+        sheetdocs::GetCellSpan(grid, col, row);
         const xml::DocumentPtr doc = clsVariables().Data(session.currentSheet - 1);
         if (!doc) return;
-        const xml::Node cell = doc->elementById(grid::MakeCellID(grid, col, row));
+        const xml::Node cell = doc->elementById(sheetdocs::MakeCellID(grid, col, row));
         // A Cell without "Value" takes none (attributes are never created).
         if (cell.isNull() || !cell.hasAttribute("Value")) return;
         if (documents::GetAttributeValue(cell, "Value") == value) return;

@@ -9,8 +9,8 @@
 #include "zevo/clsMessageBox.h"
 #include "zevo/clsVariables.h"
 #include "zevo/documents/Attributes.h"
-#include "zevo/grid/CellAddress.h"
-#include "zevo/grid/RowShifting.h"
+#include "zevo/sheetdocs/CellAddress.h"
+#include "zevo/sheetdocs/RowShifting.h"
 
 namespace zevo::engine {
 
@@ -24,10 +24,10 @@ constexpr int kObjectNotSet = 91;
 // The `Cell` of the span anchor of (col, row) in the sheet's document; throws when
 // the cell holds no data (a label).
 xml::Node findCell(grid::Spread& grid, int sheet, int col, int row) {
-    grid::GetCellSpan(grid, col, row);
+    sheetdocs::GetCellSpan(grid, col, row);
     const xml::DocumentPtr doc = clsVariables().Data(sheet - 1);
     if (!doc) throw RuntimeError(kObjectNotSet, "The sheet has no document");
-    const std::string id = grid::MakeCellID(grid, col, row);
+    const std::string id = sheetdocs::MakeCellID(grid, col, row);
     xml::Node cell = doc->elementById(id);
     if (cell.isNull()) throw RuntimeError(kObjectNotSet, "No data cell at " + id);
     return cell;
@@ -49,29 +49,29 @@ void InsertNode(DeclarationSession& session, grid::Spread& grid, int col, int ro
         xml::Node group = cell.parent();
         const xml::Node section = group.parent();
         int reportRows = 0, first = 0, last = 0;
-        const int rows = grid::GetRowGroupSize(grid, group, reportRows, first, last);
+        const int rows = sheetdocs::GetRowGroupSize(grid, group, reportRows, first, last);
         if (GetAttributeValue(section, "Dynamic") != "1") return;
         const int maxRows = static_cast<int>(text::leadingValue(GetAttributeValue(section, "MaxRows")));
         if (maxRows == static_cast<int>(section.childElements("Cells").size())) return;
 
         const xml::DocumentPtr doc = clsVariables().Data(sheet - 1);
         grid.setSheet(sheet);
-        grid::InsertRow(grid, last + 1, rows, false);
-        grid::IncreaseRowInDOM(grid, doc, last + 1, rows, reportRows);
+        sheetdocs::InsertRow(grid, last + 1, rows, false);
+        sheetdocs::IncreaseRowInDOM(grid, doc, last + 1, rows, reportRows);
 
         xml::Node copy = group.cloneDeep();
         for (const xml::Node& member : copy.childElements("Cell")) {
             int c = 0, r = 0;
-            grid::ParserCellID(grid, GetAttributeValue(member, "CellID"), c, r);
-            SetAttributeValue(member, "CellID", grid::MakeCellID(grid, c, r + rows));
+            sheetdocs::ParserCellID(grid, GetAttributeValue(member, "CellID"), c, r);
+            SetAttributeValue(member, "CellID", sheetdocs::MakeCellID(grid, c, r + rows));
             SetAttributeValue(member, "FirstCell", "1");
             grid.setSheet(sheet);
             grid.setPosition(c, r);
             SetAttributeValue(member, "Value",
                               grid.cellType() == grid::CellType::Number ? "0" : "");
             int c2 = 0, r2 = 0;
-            grid::ParserCellID(grid, GetAttributeValue(member, "CellID2"), c2, r2);
-            if (c2 > 0) SetAttributeValue(member, "CellID2", grid::MakeCellID(grid, c2, r2 + reportRows));
+            sheetdocs::ParserCellID(grid, GetAttributeValue(member, "CellID2"), c2, r2);
+            if (c2 > 0) SetAttributeValue(member, "CellID2", sheetdocs::MakeCellID(grid, c2, r2 + reportRows));
         }
         group.insertAfter(copy);
         clsVariables().AdjustData(sheet - 1, true);
@@ -88,7 +88,7 @@ void DeleteNode(DeclarationSession& session, grid::Spread& grid, int sheet, int 
         xml::Node group = cell.parent();
         const xml::Node section = group.parent();
         int reportRows = 0, first = 0, last = 0;
-        const int rows = grid::GetRowGroupSize(grid, group, reportRows, first, last);
+        const int rows = sheetdocs::GetRowGroupSize(grid, group, reportRows, first, last);
         if (GetAttributeValue(section, "Dynamic") != "1") return;
 
         if (ask && rows > 1 && !IsRowGroupEmpty(grid, group)) {
@@ -103,9 +103,9 @@ void DeleteNode(DeclarationSession& session, grid::Spread& grid, int sheet, int 
                 if (!next.isNull()) SetAttributeValue(next.firstChildElement("Cell"), "FirstCell", "0");
             }
             const int oldCol = grid.activeCol(), oldRow = grid.activeRow();
-            grid::DeleteRow(grid, sheet, first, rows);
+            sheetdocs::DeleteRow(grid, sheet, first, rows);
             group.remove();
-            grid::DecreaseRowInDOM(grid, sheet, first + 1, rows, reportRows);
+            sheetdocs::DecreaseRowInDOM(grid, sheet, first + 1, rows, reportRows);
             // The cursor goes to the nearest open cell at or above where it was.
             grid.setSheet(sheet);
             int r = oldRow;
@@ -126,7 +126,7 @@ void DeleteNode(DeclarationSession& session, grid::Spread& grid, int sheet, int 
 void ClearRowGroup(DeclarationSession& session, grid::Spread& grid, const xml::Node& rowGroup) {
     for (const xml::Node& member : rowGroup.childElements("Cell")) {
         int c = 0, r = 0;
-        grid::ParserCellID(grid, GetAttributeValue(member, "CellID"), c, r);
+        sheetdocs::ParserCellID(grid, GetAttributeValue(member, "CellID"), c, r);
         if (c < 1 || r < 1) continue;
         grid.setSheet(session.currentSheet);
         grid.setPosition(c, r);
@@ -135,7 +135,7 @@ void ClearRowGroup(DeclarationSession& session, grid::Spread& grid, const xml::N
         SetAttributeValue(member, "Value", empty);
         if (!grid.note().empty()) {
             grid.setNote("");
-            grid.setBackColor(grid::kWhiteColour);
+            grid.setBackColor(grid::kWhite);
         }
     }
 }
@@ -143,7 +143,7 @@ void ClearRowGroup(DeclarationSession& session, grid::Spread& grid, const xml::N
 bool IsRowGroupEmpty(grid::Spread& grid, const xml::Node& rowGroup) {
     for (const xml::Node& member : rowGroup.childElements("Cell")) {
         int c = 0, r = 0;
-        grid::ParserCellID(grid, GetAttributeValue(member, "CellID"), c, r);
+        sheetdocs::ParserCellID(grid, GetAttributeValue(member, "CellID"), c, r);
         const std::string value = GetAttributeValue(member, "Value");
         grid::CellType type = grid::CellType::Edit;
         if (c > 0 && r > 0) {
@@ -152,11 +152,11 @@ bool IsRowGroupEmpty(grid::Spread& grid, const xml::Node& rowGroup) {
         }
         switch (type) {
             case grid::CellType::Masked:
-                if (!text::trim(stripChars(value, "/\\.")).empty()) return false;
+                if (!text::trimBlanks(stripChars(value, "/\\.")).empty()) return false;
                 break;
             case grid::CellType::Number:
             case grid::CellType::Percent:
-                if (!text::trim(stripChars(value, "0.")).empty()) return false;
+                if (!text::trimBlanks(stripChars(value, "0.")).empty()) return false;
                 break;
             default:
                 if (!value.empty()) return false;

@@ -7,7 +7,7 @@
 #include "zevo/clsVariables.h"
 #include "zevo/engine/CellUpdates.h"
 #include "zevo/engine/DynamicRows.h"
-#include "zevo/grid/CellAddress.h"
+#include "zevo/sheetdocs/CellAddress.h"
 
 namespace zevo::engine {
 
@@ -67,10 +67,10 @@ void GridEventHandler::handleChange(int col, int row) {
     GridStateGuard guard(grid_);
     grid_.setEventsEnabled(false);
     grid_.setSheet(session_.currentSheet);
-    grid::GetCellSpan(grid_, col, row);
+    sheetdocs::GetCellSpan(grid_, col, row);
     grid_.setPosition(col, row);
     const std::string key =
-        ColourRestoreRecord::key(session_.currentSheet, grid::MakeCellID(grid_, col, row));
+        ColourRestoreRecord::key(session_.currentSheet, sheetdocs::MakeCellID(grid_, col, row));
     if (auto colour = session_.colourRestore.find(key)) {
         grid_.setNote("");
         grid_.setBackColor(*colour);
@@ -90,7 +90,7 @@ void GridEventHandler::storeComputedValue(int col, int row) {
     grid_.setPosition(col, row);
     if (!grid_.locked() || sheet == grid_.sheetCount()) return;
     const xml::DocumentPtr doc = clsVariables().Data(session_.currentSheet - 1);
-    if (!doc || doc->elementById(grid::MakeCellID(grid_, col, row)).isNull()) return;
+    if (!doc || doc->elementById(sheetdocs::MakeCellID(grid_, col, row)).isNull()) return;
     grid_.setEventsEnabled(false);
     if (!grid_.formula().empty()) grid_.recalcCell();
     if (grid_.cellType() == grid::CellType::CheckBox) return;
@@ -103,7 +103,7 @@ void GridEventHandler::ButtonClicked(int col, int row, int buttonDown) {
         if (session_.startUp) return;
         GridStateGuard guard(grid_);
         grid_.setSheet(session_.currentSheet);
-        grid::GetCellSpan(grid_, col, row);
+        sheetdocs::GetCellSpan(grid_, col, row);
         grid_.setPosition(col, row);
         if (grid_.cellType() != grid::CellType::CheckBox) return;
         bool changed = false;

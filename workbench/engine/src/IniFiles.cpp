@@ -8,7 +8,7 @@
 #include "zevo/clsMessageBox.h"
 #include "zevo/clsVariables.h"
 #include "zevo/documents/Attributes.h"
-#include "zevo/grid/CellAddress.h"
+#include "zevo/sheetdocs/CellAddress.h"
 
 namespace zevo::engine {
 
@@ -18,7 +18,7 @@ namespace {
 
 void applyCell(grid::Spread& grid, const xml::Node& cell, bool interface) {
     int col = 0, row = 0;
-    grid::ParserCellID(grid, GetAttributeValue(cell, "CellID"), col, row);
+    sheetdocs::ParserCellID(grid, GetAttributeValue(cell, "CellID"), col, row);
     if (col < 1 || row < 1) return;
     grid.setPosition(col, row);
     const double maxLen = text::leadingValue(GetAttributeValue(cell, "MaxLen"));
@@ -50,7 +50,7 @@ void LoadInitFiles(DeclarationSession& session, grid::Spread& grid, bool interfa
             if (i >= static_cast<int>(entries.size())) continue;
             const std::string name =
                 GetAttributeValue(entries[i], interface ? "InterfaceIni" : "ReportIni");
-            if (text::trim(name).empty()) continue;
+            if (text::trimBlanks(name).empty()) continue;
             const std::string path = clsMessageBox().GetAbsolutePath(name);
             std::error_code ec;
             if (!std::filesystem::is_regular_file(path, ec)) continue;   // keep the workbook's limits

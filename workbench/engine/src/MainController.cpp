@@ -22,9 +22,7 @@
 #include "zevo/documents/MenuFile.h"
 #include "zevo/documents/Period.h"
 #include "zevo/documents/SessionFile.h"
-#include "zevo/engine/IniFiles.h"
-#include "zevo/engine/SetupData.h"
-#include "zevo/engine/TemplateLoading.h"
+#include "zevo/engine/OpenDeclaration.h"
 
 namespace zevo::engine {
 
@@ -35,12 +33,6 @@ namespace {
 
 constexpr const char* kMenuEntryId = "100_7";
 constexpr const char* kModule = "mainForm";
-
-std::string trimmed(const std::string& s) {
-    const auto first = s.find_first_not_of(' ');
-    if (first == std::string::npos) return {};
-    return s.substr(first, s.find_last_not_of(' ') - first + 1);
-}
 
 xml::DocumentPtr loadInstalled(const std::string& name) {
     const std::string path = programFolder() + "/" + name;
@@ -195,9 +187,6 @@ void MainController::loadSteps() {
         grid_.setEventsEnabled(true);
     }
 
-    session_.startUp = true;
-    grid_.setEventsEnabled(false);
-
     if (GetAttributeValue(menuEntry, "Year") != "0") {
         captionSection_ = "frmInterfaces";
     } else {
@@ -206,59 +195,19 @@ void MainController::loadSteps() {
     }
     view().applyCaptions(captionSection_);
 
-    LoadTemplate(grid_, true);
-    step("LoadTemplate");
-    SetupSpread(session_, grid_);
-    FormatGrid(session_, grid_);
-    step("SetupSpread and FormatGrid");
-
-    const std::string className = trimmed(GetAttributeValue(validity, "Class"));
-    if (!className.empty()) {
-        if (!library_)
-            library_ = std::make_unique<rules::BusinessLibrary>(
-                libraryLocation_.empty() ? programFolder() : libraryLocation_);
-        rule_ = library_->createRule(className);
-    }
-    handler_.setRuleObject(rule_.get());
-    if (rule_) {
-        rule_->fps(&grid_);
-        rule_->Prepare1();
-    }
-    step("rule object and Prepare1");
-
     xml::LoadResult statusResult;
-    statusDoc_ =
-        xml::Document::fromFile(programFolder() + "/Status.xml", &statusResult);
+    statusDoc_ = xml::Document::fromFile(programFolder() + "/Status.xml", &statusResult);
     if (!statusResult.ok())
         WriteErrorLog(kModule, "LoadStatusFile", err::kFileNotFound, statusResult.reason);
 
-    LoadInitFiles(session_, grid_, true);
-    step("LoadInitFiles");
-    vars.AdjustDataReDim(grid_.sheetCount() - 2);
-
-    // The rules see nothing of the loading; the window's change handler stores
-    // the values the template's formulas compute from the loaded data.
-    if (rule_) rule_->fps(nullptr);
-    grid_.setEventsEnabled(true);
-    grid_.setLoadEventsEnabled(true);
-    session_.loading = true;
-    SetupData(session_, grid_);
-    step("SetupData");
-    session_.loading = false;
-    grid_.setLoadEventsEnabled(false);
-    grid_.setEventsEnabled(false);
-    if (rule_) {
-        rule_->fps(&grid_);
-        rule_->Prepare2();
-    }
-    step("Prepare2");
-
-    HideInactiveSheets(grid_);
-    grid_.setActiveSheet(1);
-    grid_.setSheet(1);
-    session_.currentSheet = 1;
+    auto createRule = [this](const std::string& className) {
+        if (!library_)
+            library_ = std::make_unique<rules::BusinessLibrary>(
+                libraryLocation_.empty() ? programFolder() : libraryLocation_);
+        return library_->createRule(className);
+    };
+    OpenDeclaration(session_, grid_, handler_, rule_, createRule, step);
     SetStatus(-1, -1);
-    grid_.setEventsEnabled(true);
     step("sheets shown and status line");
 }
 

@@ -15,7 +15,7 @@
 #include "zevo/documents/DataFiles.h"
 #include "zevo/documents/SessionFile.h"
 #include "zevo/engine/MainController.h"
-#include "zevo/grid/CellAddress.h"
+#include "zevo/sheetdocs/CellAddress.h"
 
 namespace zevo::engine {
 
@@ -111,7 +111,7 @@ void MainController::CallFinish(bool skipRules) {
             if (cut == std::string::npos) continue;
             const int sheet = std::stoi(key.substr(0, cut));
             int col = 0, row = 0;
-            grid::ParserCellID(grid_, key.substr(cut + 1), col, row);
+            sheetdocs::ParserCellID(grid_, key.substr(cut + 1), col, row);
             if (sheet < 1 || sheet > grid_.sheetCount() || col < 1 || row < 1) continue;
             grid_.setSheet(sheet);
             grid_.setPosition(col, row);

@@ -11,7 +11,9 @@
 #include "zevo/clsVariables.h"
 #include "zevo/documents/Attributes.h"
 #include "zevo/engine/MainController.h"
-#include "zevo/grid/CellAddress.h"
+#include "zevo/sheetdocs/CellAddress.h"
+#include "zevo/sheetdocs/MarkingColours.h"
+#include "EngineText.h"
 
 namespace zevo::engine {
 
@@ -20,14 +22,6 @@ using documents::GetAttributeValue;
 namespace {
 
 constexpr const char* kModule = "mainForm";
-
-std::string trimmed(const std::string& s) {
-    const auto first = s.find_first_not_of(" \t\r\n");
-    if (first == std::string::npos) return {};
-    return s.substr(first, s.find_last_not_of(" \t\r\n") - first + 1);
-}
-
-double numericValue(const std::string& text) { return grid::detail::leadingNumber(text); }
 
 bool sameSheetName(const std::string& gridName, const std::string& wanted) {
     const QString name = QString::fromStdString(gridName);
@@ -52,8 +46,8 @@ void splitReference(const std::string& reference, std::string& sheetName, std::s
 void splitCell(const grid::Spread& grid, const std::string& cell, int& col, int& row) {
     std::size_t i = 0;
     while (i < cell.size() && !(cell[i] >= '0' && cell[i] <= '9')) ++i;
-    col = grid.colNumber(trimmed(cell.substr(0, i)));
-    row = grid::detail::roundToInt32(numericValue(cell.substr(i)));
+    col = grid.colNumber(text::trimBlanks(cell.substr(0, i)));
+    row = sheetdocs::detail::roundToInt32(text::leadingNumber(cell.substr(i)));
 }
 
 std::string replaceAll(std::string text, const std::string& from, const std::string& to) {
@@ -80,7 +74,7 @@ CheckRow readCheckRow(grid::Spread& grid, int row) {
     r.reference = grid.formula();
     r.normalColour = grid.backColor();
     r.note = grid.textAt(grid.colNumber("E"), row);
-    r.severity = QString::fromStdString(trimmed(grid.textAt(grid.colNumber("S"), row)))
+    r.severity = QString::fromStdString(text::trimBlanks(grid.textAt(grid.colNumber("S"), row)))
                      .toUpper()
                      .toStdString();
     r.order = grid.textAt(grid.colNumber("T"), row);
@@ -103,20 +97,20 @@ bool MainController::CheckValidData() {
         const int lastRow = grid_.maxRows();
         for (int i = kValidationFirstRow; i <= lastRow; ++i) {
             grid_.setSheet(header);
-            if (trimmed(grid_.textAt(grid_.colNumber("B"), i)).empty()) continue;
+            if (text::trimBlanks(grid_.textAt(grid_.colNumber("B"), i)).empty()) continue;
             const CheckRow r = readCheckRow(grid_, i);
-            if (numericValue(r.check) == 1) continue;
-            const bool blankReference = trimmed(r.reference).empty();
+            if (text::leadingNumber(r.check) == 1) continue;
+            const bool blankReference = text::trimBlanks(r.reference).empty();
             if (r.hasFormula) {
                 if (r.severity != "Y" && r.severity != "N") continue;
                 const bool warning = r.severity == "N";
                 const bool marked = SetCellNote(r.reference, r.normalColour, r.note + " ", warning);
                 if (!blankReference && marked) {
-                    failures.emplace_back(numericValue(r.order), r.reference);
+                    failures.emplace_back(text::leadingNumber(r.order), r.reference);
                     if (!warning) valid = false;
                 }
             } else {
-                if (!blankReference) failures.emplace_back(numericValue(r.order), r.reference);
+                if (!blankReference) failures.emplace_back(text::leadingNumber(r.order), r.reference);
                 if (r.severity == "Y") valid = false;
             }
         }
@@ -168,14 +162,14 @@ bool MainController::SetCellNote(const std::string& reference, grid::Colour norm
             grid_.setBackColor(normalColour);
             return false;
         }
-        if (trimmed(note).empty())
+        if (text::trimBlanks(note).empty())
             grid_.setNote("");
         else if (grid_.note().empty())
             grid_.setNote(note);
         else
             grid_.setNote(grid_.note() + "\r\n" + note);
-        if (!trimmed(grid_.note()).empty())
-            grid_.setBackColor(warning ? kWarningColour : kErrorColour);
+        if (!text::trimBlanks(grid_.note()).empty())
+            grid_.setBackColor(warning ? sheetdocs::kWarningColour : sheetdocs::kErrorColour);
         else
             grid_.setBackColor(normalColour);
         return true;
@@ -219,7 +213,7 @@ void MainController::ResetErrorCells() {
             grid_.setPosition(c, i);
             const std::string reference = grid_.formula();
             const grid::Colour colour = grid_.backColor();
-            if (!trimmed(reference).empty()) SetCellNote(reference, colour, "", false);
+            if (!text::trimBlanks(reference).empty()) SetCellNote(reference, colour, "", false);
         }
     } catch (const std::exception& e) {
         WriteErrorLog(kModule, "ResetErrorCells", e);
@@ -234,18 +228,18 @@ void MainController::SetStatus(int col, int row) {
             col = grid_.activeCol();
             row = grid_.activeRow();
         }
-        grid::GetCellSpan(grid_, col, row);
+        sheetdocs::GetCellSpan(grid_, col, row);
         const xml::DocumentPtr doc = clsVariables().Data(session_.currentSheet - 1);
         if (!doc) return;
-        const xml::Node cell = doc->elementById(grid::MakeCellID(grid_, col, row));
+        const xml::Node cell = doc->elementById(sheetdocs::MakeCellID(grid_, col, row));
         if (cell.isNull()) return;
         std::string text;
-        const std::string statusId = trimmed(GetAttributeValue(cell, "StatusID"));
+        const std::string statusId = text::trimBlanks(GetAttributeValue(cell, "StatusID"));
         if (!statusId.empty() && statusDoc_) {
             for (const xml::Node& st : statusDoc_->elementsByTagName("St")) {
-                if (trimmed(GetAttributeValue(st, "ID")) != statusId) continue;
+                if (text::trimBlanks(GetAttributeValue(st, "ID")) != statusId) continue;
                 const std::string message = GetAttributeValue(st, "Msg");
-                if (!trimmed(message).empty()) text = replaceAll(message, "\\n", "\n");
+                if (!text::trimBlanks(message).empty()) text = replaceAll(message, "\\n", "\n");
                 break;
             }
         }
@@ -261,14 +255,14 @@ void MainController::Form_KeyDown(int keyCode, int shift) {
     try {
         grid_.setSheet(session_.currentSheet);
         int col = grid_.activeCol(), row = grid_.activeRow();
-        grid::GetCellSpan(grid_, col, row);
-        const std::string id = grid::MakeCellID(grid_, col, row);
+        sheetdocs::GetCellSpan(grid_, col, row);
+        const std::string id = sheetdocs::MakeCellID(grid_, col, row);
         int context = 0;
         const std::size_t index = static_cast<std::size_t>(session_.currentSheet - 1);
         if (index < session_.interfaceIni.size() && session_.interfaceIni[index]) {
             const xml::Node cell = session_.interfaceIni[index]->elementById(id);
-            context = grid::detail::roundToInt32(
-                numericValue(GetAttributeValue(cell, "HelpContextID")));
+            context = sheetdocs::detail::roundToInt32(
+                text::leadingNumber(GetAttributeValue(cell, "HelpContextID")));
         }
         helpContext_ = context;
         view().setHelpContext(context);

@@ -9,8 +9,8 @@
 #include "zevo/clsVariables.h"
 #include "zevo/documents/Attributes.h"
 #include "zevo/engine/clsUnicodeTCVNConverter.h"
-#include "zevo/grid/CellAddress.h"
-#include "zevo/grid/RowShifting.h"
+#include "zevo/sheetdocs/CellAddress.h"
+#include "zevo/sheetdocs/RowShifting.h"
 
 namespace zevo::engine {
 
@@ -40,7 +40,7 @@ bool IsZeroOrEmpty(const std::string& text) {
     std::string rest;
     for (char c : text)
         if (c != '0' && c != '.') rest.push_back(c);
-    return text::trim(rest).empty();
+    return text::trimBlanks(rest).empty();
 }
 
 void SetupReportData(grid::Spread& grid) {
@@ -58,16 +58,16 @@ void SetupReportData(grid::Spread& grid) {
             if (!doc || doc->isEmpty()) continue;
             for (const xml::Node& cell : doc->elementsByTagName("Cell")) {
                 int col = 0, row = 0;
-                grid::ParserCellID(grid, GetAttributeValue(cell, "CellID2"), col, row);
+                sheetdocs::ParserCellID(grid, GetAttributeValue(cell, "CellID2"), col, row);
                 const xml::Node group = cell.parent();
                 if (GetAttributeValue(cell, "FirstCell") == "1") {
                     int reportRows = 0, first = 0, last = 0;
-                    grid::GetRowGroupSize(grid, group, reportRows, first, last);
+                    sheetdocs::GetRowGroupSize(grid, group, reportRows, first, last);
                     grid.setSheet(sheet);
-                    grid::InsertRow(grid, row, reportRows, true);
+                    sheetdocs::InsertRow(grid, row, reportRows, true);
                     for (const xml::Node& member : group.childElements("Cell")) {
                         int c = 0, r = 0;
-                        grid::ParserCellID(grid, GetAttributeValue(member, "CellID2"), c, r);
+                        sheetdocs::ParserCellID(grid, GetAttributeValue(member, "CellID2"), c, r);
                         if (c < 1 || r < 1) continue;
                         grid.setPosition(c, r);
                         if (grid.cellType() == grid::CellType::Number) grid.setValue("0");

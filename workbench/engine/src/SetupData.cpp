@@ -15,8 +15,8 @@
 #include "zevo/documents/Attributes.h"
 #include "zevo/documents/DataFiles.h"
 #include "zevo/documents/MessageLookup.h"
-#include "zevo/grid/CellAddress.h"
-#include "zevo/grid/RowShifting.h"
+#include "zevo/sheetdocs/CellAddress.h"
+#include "zevo/sheetdocs/RowShifting.h"
 
 namespace zevo::engine {
 
@@ -84,10 +84,10 @@ public:
         for (const xml::Node& cell : cells) {
             if (GetAttributeValue(cell, "FirstCell") != "1") continue;
             int reportRows = 0, first = 0, last = 0;
-            const int rows = grid::GetRowGroupSize(grid_, cell.parent(), reportRows, first, last);
+            const int rows = sheetdocs::GetRowGroupSize(grid_, cell.parent(), reportRows, first, last);
             int col = 0, row = 0;
-            grid::ParserCellID(grid_, GetAttributeValue(cell, "CellID"), col, row);
-            grid::InsertRow(grid_, row, rows, true);
+            sheetdocs::ParserCellID(grid_, GetAttributeValue(cell, "CellID"), col, row);
+            sheetdocs::InsertRow(grid_, row, rows, true);
         }
     }
 
@@ -97,7 +97,7 @@ public:
         for (const xml::Node& cell : cells) {
             const std::string id = GetAttributeValue(cell, "CellID");
             int col = 0, row = 0;
-            grid::ParserCellID(grid_, id, col, row);
+            sheetdocs::ParserCellID(grid_, id, col, row);
             if (col < 1 || row < 1) continue;   // a Cell without a grid position holds nothing to show
             grid_.setSheet(sheet_);
             grid_.setPosition(col, row);
@@ -196,7 +196,7 @@ private:
                     text::formatDouble(grid_.numberMax()) + "]";
         }
         grid_.setNote(note);
-        grid_.setBackColor(grid::kLoadErrorColour);
+        grid_.setBackColor(sheetdocs::kWarningColour);
     }
 
     DeclarationSession& session_;

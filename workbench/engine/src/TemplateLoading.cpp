@@ -61,7 +61,7 @@ bool mapColour(DeclarationSession& session, grid::Spread& grid, grid::Colour but
 }
 
 void applyMarker(grid::Spread& grid) {
-    const std::string marker = text::trim(grid.text());
+    const std::string marker = text::trimBlanks(grid.text());
     if (marker == "chk") {
         grid.setCellType(grid::CellType::CheckBox);
         grid.setText("0");

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "zevo/Text.h"
 #include "zevo/Xml.h"
 #include "zevo/grid/Spread.h"
 
@@ -16,11 +17,10 @@ namespace zevo::rules {
 std::int16_t currentSheetNumber();
 void setCurrentSheetNumber(int sheet);
 
-// "" for a null element or a missing attribute.
-std::string GetAttributeValue(const xml::Node& element, const std::string& name);
-// Changes an existing attribute only; never creates one. Errors are ignored.
-void SetAttributeValue(const xml::Node& element, const std::string& name,
-                       const std::string& text);
+// Attribute access of the XML layer: "" for a missing attribute, existing
+// attributes changed only.
+using xml::GetAttributeValue;
+using xml::SetAttributeValue;
 
 // Writes text into the "Value" of the Cell element of (col, row) (the anchor of its
 // span) in the sheet document of the current sheet number. A cell without a Cell
@@ -29,8 +29,6 @@ void SetCellValue(grid::Spread& grid, int col, int row, const std::string& text)
 // Gives (current sheet number, col, row) the combo item list.
 void SetCellList(grid::Spread& grid, int col, int row, const std::string& list);
 
-// Blanks removed from both ends (spaces only, as the declaration's texts are trimmed).
-std::string trimBlanks(std::string_view text);
 // Every occurrence of `what` removed.
 std::string removeAll(std::string text, std::string_view what);
 // Number of characters of a UTF-8 text.

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "ModelImpl.h"
+#include "zevo/Text.h"
 #include "zevo/grid/formula/Utf8Text.h"
 
 namespace zevo::grid {
@@ -13,50 +14,19 @@ namespace {
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 bool isAsciiLetter(unsigned char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
-std::string trimBlanks(const std::string& s) {
-    std::size_t b = s.find_first_not_of(" \t\r\n");
-    if (b == std::string::npos) return {};
-    std::size_t e = s.find_last_not_of(" \t\r\n");
-    return s.substr(b, e - b + 1);
-}
-
 void replaceAll(std::string& s, const std::string& from, const std::string& to) {
     if (from.empty()) return;
     for (std::size_t p = s.find(from); p != std::string::npos; p = s.find(from, p + to.size()))
         s.replace(p, from.size(), to);
 }
 
-// A plain decimal number: sign, digits, point, digits, exponent; nothing else.
-std::optional<double> parsePlainNumber(const std::string& s) {
-    std::size_t i = 0;
-    if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
-    bool digits = false;
-    while (i < s.size() && isDigit(s[i])) { ++i; digits = true; }
-    if (i < s.size() && s[i] == '.') {
-        ++i;
-        while (i < s.size() && isDigit(s[i])) { ++i; digits = true; }
-    }
-    if (!digits) return std::nullopt;
-    if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
-        ++i;
-        if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
-        bool expDigits = false;
-        while (i < s.size() && isDigit(s[i])) { ++i; expDigits = true; }
-        if (!expDigits) return std::nullopt;
-    }
-    if (i != s.size()) return std::nullopt;
-    double v = std::strtod(s.c_str(), nullptr);
-    if (!std::isfinite(v)) return std::nullopt;
-    return v;
-}
-
 // Number typed as display text: separators as the cell shows them.
 std::optional<double> parseDisplayedNumber(const CellFormat& fmt, std::string s, bool percent) {
-    s = trimBlanks(s);
-    if (percent && !s.empty() && s.back() == '%') s = trimBlanks(s.substr(0, s.size() - 1));
+    s = text::trimBlanks(s);
+    if (percent && !s.empty() && s.back() == '%') s = text::trimBlanks(s.substr(0, s.size() - 1));
     if (fmt.thousands != fmt.decimalPoint) replaceAll(s, fmt.thousands, "");
     if (fmt.decimalPoint != ".") replaceAll(s, fmt.decimalPoint, ".");
-    auto v = parsePlainNumber(s);
+    auto v = text::plainNumber(s);
     if (v && percent) *v /= 100.0;
     return v;
 }
@@ -64,8 +34,8 @@ std::optional<double> parseDisplayedNumber(const CellFormat& fmt, std::string s,
 std::optional<CellContent> acceptNumber(const CellFormat& fmt, const std::string& input,
                                         bool asValue) {
     const bool percent = fmt.type == CellType::Percent;
-    if (trimBlanks(input).empty()) return CellContent{};
-    std::optional<double> v = asValue ? parsePlainNumber(trimBlanks(input))
+    if (text::trimBlanks(input).empty()) return CellContent{};
+    std::optional<double> v = asValue ? text::plainNumber(text::trimBlanks(input))
                                       : parseDisplayedNumber(fmt, input, percent);
     if (!v) return std::nullopt;
     if (fmt.numberMin <= fmt.numberMax && (*v < fmt.numberMin || *v > fmt.numberMax))
@@ -243,7 +213,7 @@ std::optional<CellContent> acceptInput(const CellFormat& fmt, const std::string&
             return textContent(*fitted);
         }
         case CellType::CheckBox: {
-            std::string t = trimBlanks(input);
+            std::string t = text::trimBlanks(input);
             if (t == "1" || t == "-1" || formula::equalsIgnoreCase(t, "true")) return textContent("1");
             if (t.empty() || t == "0" || formula::equalsIgnoreCase(t, "false")) return textContent("0");
             return std::nullopt;
@@ -255,8 +225,8 @@ std::optional<CellContent> acceptInput(const CellFormat& fmt, const std::string&
             return textContent(input, index);
         }
         case CellType::Date: {
-            if (trimBlanks(input).empty()) return CellContent{};
-            auto date = normaliseDate(trimBlanks(input));
+            if (text::trimBlanks(input).empty()) return CellContent{};
+            auto date = normaliseDate(text::trimBlanks(input));
             if (!date) return std::nullopt;
             return textContent(*date);
         }

@@ -34,10 +34,6 @@ inline constexpr const char* kDiskFull = "0037";
 inline constexpr const char* kCannotDelete = "0038";
 }  // namespace msg
 
-// Marking colours of the validation table.
-inline constexpr grid::Colour kErrorColour = 12632319;     // RGB 255, 192, 192
-inline constexpr grid::Colour kWarningColour = 12713215;   // RGB 255, 252, 193
-
 // First row of the validation table on the "Header" sheet.
 inline constexpr int kValidationFirstRow = 12;
 

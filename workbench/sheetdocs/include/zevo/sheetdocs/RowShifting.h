@@ -5,15 +5,9 @@
 // under its own name; a failure half-way leaves grid and document as far as they got.
 #include "zevo/Xml.h"
 #include "zevo/grid/Spread.h"
+#include "zevo/sheetdocs/MarkingColours.h"
 
-namespace zevo::grid {
-
-// The load-time error colour and the rules' error colour: never copied into new rows.
-inline constexpr Colour kLoadErrorColour = 12713215;    // RGB 255, 252, 193
-inline constexpr Colour kRuleErrorColour = 12632319;    // RGB 255, 192, 192
-inline constexpr Colour kWhiteColour = 16777215;
-
-inline bool isMarkedColour(Colour c) { return c == kLoadErrorColour || c == kRuleErrorColour; }
+namespace zevo::sheetdocs {
 
 // Inserts `count` rows at `row` of the addressed sheet (the row count grows with
 // them) and fills them from the `count` rows above, bottom row first. Unless
@@ -21,21 +15,21 @@ inline bool isMarkedColour(Colour c) { return c == kLoadErrorColour || c == kRul
 // that take data (unlocked, or bound to a `Cell` of the sheet's document) lose
 // their value (0 for number cells, empty text otherwise) and their note. The
 // sheet document is that of the addressed sheet.
-void InsertRow(Spread& grid, int row, int count, bool duringLoad);
+void InsertRow(grid::Spread& grid, int row, int count, bool duringLoad);
 
 // Moves every identifier at or below `fromRow` down: "CellID" rows by `shift`,
 // "CellID2" rows by `shift2`. Walks from the last `Cell` to the first so that
 // identifiers stay unique while they move. No document: nothing.
-void IncreaseRowInDOM(Spread& grid, const xml::DocumentPtr& document, int fromRow, int shift,
+void IncreaseRowInDOM(grid::Spread& grid, const xml::DocumentPtr& document, int fromRow, int shift,
                       int shift2);
 
 // Deletes `count` grid rows from `firstRow` of `sheet` (the row count shrinks with
 // them) with the load-time event class off; it is on afterwards.
-void DeleteRow(Spread& grid, int sheet, int firstRow, int count);
+void DeleteRow(grid::Spread& grid, int sheet, int firstRow, int count);
 
 // Moves every identifier at or below `fromRow` of the sheet's document up: "CellID"
 // rows by `shift`, "CellID2" rows by `shift2`, first `Cell` to last. No document
 // for the sheet: nothing.
-void DecreaseRowInDOM(Spread& grid, int sheet, int fromRow, int shift, int shift2);
+void DecreaseRowInDOM(grid::Spread& grid, int sheet, int fromRow, int shift, int shift2);
 
-}  // namespace zevo::grid
+}  // namespace zevo::sheetdocs

@@ -4,47 +4,18 @@
 // Header-only so that the program and the rules library share one implementation.
 #include <cmath>
 #include <cstdint>
-#include <cstdlib>
 #include <exception>
 #include <string>
 
 #include "zevo/ErrorLog.h"
 #include "zevo/RuntimeError.h"
+#include "zevo/Text.h"
 #include "zevo/Xml.h"
 #include "zevo/grid/Spread.h"
 
-namespace zevo::grid {
+namespace zevo::sheetdocs {
 
 namespace detail {
-
-// The leading number of a text the way the declaration's old runtime read it:
-// blanks, tabs and line feeds are skipped anywhere, then an optional sign, digits,
-// a decimal point and an exponent; reading stops at the first other character.
-// No digits gives 0.
-inline double leadingNumber(const std::string& text) {
-    std::string s;
-    for (char c : text)
-        if (c != ' ' && c != '\t' && c != '\n' && c != '\r') s.push_back(c);
-    std::size_t i = 0;
-    std::string num;
-    if (i < s.size() && (s[i] == '+' || s[i] == '-')) num.push_back(s[i++]);
-    bool digits = false;
-    while (i < s.size() && s[i] >= '0' && s[i] <= '9') { num.push_back(s[i++]); digits = true; }
-    if (i < s.size() && s[i] == '.') {
-        num.push_back(s[i++]);
-        while (i < s.size() && s[i] >= '0' && s[i] <= '9') { num.push_back(s[i++]); digits = true; }
-    }
-    if (!digits) return 0;
-    if (i < s.size() && (s[i] == 'e' || s[i] == 'E' || s[i] == 'd' || s[i] == 'D')) {
-        std::string exp = "e";
-        std::size_t j = i + 1;
-        if (j < s.size() && (s[j] == '+' || s[j] == '-')) exp.push_back(s[j++]);
-        bool expDigits = false;
-        while (j < s.size() && s[j] >= '0' && s[j] <= '9') { exp.push_back(s[j++]); expDigits = true; }
-        if (expDigits) num += exp;
-    }
-    return std::strtod(num.c_str(), nullptr);
-}
 
 // Rounds half to even into 32 bits; error 6 (overflow) outside the range.
 inline std::int32_t roundToInt32(double v) {
@@ -59,7 +30,7 @@ inline std::int32_t roundToInt32(double v) {
 // Grid position of an address. No "_" (or the empty text) gives (0, 0); a column
 // part that is not letters gives column 0; a row part without digits gives row 0.
 // Errors are logged and leave the outputs not yet assigned as they came in.
-inline void ParserCellID(const Spread& grid, const std::string& address, int& col, int& row) {
+inline void ParserCellID(const grid::Spread& grid, const std::string& address, int& col, int& row) {
     try {
         std::size_t pos = address.find('_');
         if (pos == std::string::npos) {
@@ -68,24 +39,24 @@ inline void ParserCellID(const Spread& grid, const std::string& address, int& co
             return;
         }
         col = grid.colNumber(address.substr(0, pos));
-        row = detail::roundToInt32(detail::leadingNumber(address.substr(pos + 1)));
+        row = detail::roundToInt32(text::leadingNumber(address.substr(pos + 1)));
     } catch (const std::exception& e) {
         WriteErrorLog("mdlFunctions", "ParserCellID", e);
     }
 }
 
 // The address of a grid position ("K_9" for column 11, row 9). Traps nothing.
-inline std::string MakeCellID(const Spread& grid, int col, int row) {
+inline std::string MakeCellID(const grid::Spread& grid, int col, int row) {
     return grid.colLetters(col) + "_" + std::to_string(row);
 }
 
 // Moves (col, row) to the top-left cell of the merged block that holds it; a cell
 // in no block stays. The block's size goes to the optional outputs. Errors are
 // logged and leave the position as it came in.
-inline void GetCellSpan(const Spread& grid, int& col, int& row, int* cols = nullptr,
+inline void GetCellSpan(const grid::Spread& grid, int& col, int& row, int* cols = nullptr,
                         int* rows = nullptr) {
     try {
-        CellSpan span;
+        grid::CellSpan span;
         grid.getCellSpan(col, row, span);
         if (cols) *cols = span.cols;
         if (rows) *rows = span.rows;
@@ -102,7 +73,7 @@ inline void GetCellSpan(const Spread& grid, int& col, int& row, int* cols = null
 // from the "CellID"s, with its first and last row) and on the printed sheet
 // (reportRows, from the "CellID2"s). A null group returns 0 with first row 100000
 // and last row 0 and leaves reportRows alone. Traps nothing.
-inline int GetRowGroupSize(const Spread& grid, const xml::Node& rowGroup, int& reportRows,
+inline int GetRowGroupSize(const grid::Spread& grid, const xml::Node& rowGroup, int& reportRows,
                            int& firstRow, int& lastRow) {
     firstRow = 100000;
     lastRow = 0;
@@ -123,4 +94,4 @@ inline int GetRowGroupSize(const Spread& grid, const xml::Node& rowGroup, int& r
     return lastRow - firstRow + 1;
 }
 
-}  // namespace zevo::grid
+}  // namespace zevo::sheetdocs

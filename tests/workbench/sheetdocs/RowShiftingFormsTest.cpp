@@ -6,11 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "zevo/grid/CellAddress.h"
-#include "zevo/grid/RowShifting.h"
+#include "zevo/sheetdocs/CellAddress.h"
+#include "zevo/sheetdocs/RowShifting.h"
 #include "zevo/grid/SpreadModel.h"
 
 using namespace zevo::grid;
+using namespace zevo::sheetdocs;
 
 namespace {
 

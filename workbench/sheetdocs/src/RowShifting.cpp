@@ -1,5 +1,5 @@
 // Row shifting in the grid and in the sheet documents.
-#include "zevo/grid/RowShifting.h"
+#include "zevo/sheetdocs/RowShifting.h"
 
 #include <libxml/tree.h>
 
@@ -11,9 +11,9 @@
 
 #include "zevo/ErrorLog.h"
 #include "zevo/clsVariables.h"
-#include "zevo/grid/CellAddress.h"
+#include "zevo/sheetdocs/CellAddress.h"
 
-namespace zevo::grid {
+namespace zevo::sheetdocs {
 
 namespace {
 
@@ -33,7 +33,7 @@ std::optional<std::string_view> attributeText(xmlNode* element, const char* name
 
 // ParserCellID for the usual "K_9" form (letters, "_", up to nine digits) without
 // its number scanning; anything else goes through ParserCellID itself.
-void parseAddress(const Spread& grid, std::string_view address, int& col, int& row) {
+void parseAddress(const grid::Spread& grid, std::string_view address, int& col, int& row) {
     const std::size_t bar = address.find('_');
     const std::size_t digits = bar == std::string_view::npos ? 0 : address.size() - bar - 1;
     if (digits >= 1 && digits <= 9) {
@@ -51,7 +51,7 @@ void parseAddress(const Spread& grid, std::string_view address, int& col, int& r
 
 // Rewrites one identifier attribute with its row moved by `delta`; an attribute
 // that is missing or names no cell stays as it is.
-void moveIdentifier(const Spread& grid, xml::Node& cell, const char* attribute, int delta, std::string& scratch) {
+void moveIdentifier(const grid::Spread& grid, xml::Node& cell, const char* attribute, int delta, std::string& scratch) {
     auto id = attributeText(cell.raw(), attribute, scratch);
     if (!id) return;
     int col = 0, row = 0;
@@ -60,7 +60,7 @@ void moveIdentifier(const Spread& grid, xml::Node& cell, const char* attribute, 
     cell.setAttribute(attribute, MakeCellID(grid, col, row + delta));
 }
 
-int rowOf(const Spread& grid, xmlNode* cell, std::string& scratch) {
+int rowOf(const grid::Spread& grid, xmlNode* cell, std::string& scratch) {
     int col = 0, row = 0;
     parseAddress(grid, attributeText(cell, "CellID", scratch).value_or(std::string_view()), col, row);
     return row;
@@ -88,7 +88,7 @@ std::vector<xmlNode*> cellElements(const xml::Document& document) {
 
 // Moves the identifiers of the cells at or below `fromRow`, in the given order.
 template <class It>
-void moveCells(const Spread& grid, const xml::DocumentPtr& document, It first, It last, int fromRow, int shift,
+void moveCells(const grid::Spread& grid, const xml::DocumentPtr& document, It first, It last, int fromRow, int shift,
                int shift2) {
     std::string scratch;
     for (; first != last; ++first) {
@@ -101,7 +101,7 @@ void moveCells(const Spread& grid, const xml::DocumentPtr& document, It first, I
 
 }  // namespace
 
-void InsertRow(Spread& grid, int row, int count, bool duringLoad) {
+void InsertRow(grid::Spread& grid, int row, int count, bool duringLoad) {
     try {
         if (count < 1) return;
         // The document is looked up before the grid changes, so that a sheet
@@ -120,17 +120,17 @@ void InsertRow(Spread& grid, int row, int count, bool duringLoad) {
             const int cols = grid.maxCols();
             for (int c = 1; c <= cols; ++c) {
                 grid.setPosition(c, source);
-                const Colour sourceColour = grid.backColor();
+                const grid::Colour sourceColour = grid.backColor();
                 const bool bound = doc && !doc->elementById(MakeCellID(grid, c, source)).isNull();
                 grid.setPosition(c, target);
                 const bool isLocked = grid.locked();
                 if (isLocked) {
-                    if (bound && isMarkedColour(grid.backColor())) grid.setBackColor(kWhiteColour);
+                    if (bound && isMarkedColour(grid.backColor())) grid.setBackColor(grid::kWhite);
                 } else {
-                    grid.setBackColor(isMarkedColour(sourceColour) ? kWhiteColour : sourceColour);
+                    grid.setBackColor(isMarkedColour(sourceColour) ? grid::kWhite : sourceColour);
                 }
                 if (isLocked && !bound) continue;   // labels and formulas stay as copied
-                if (grid.cellType() == CellType::Number) {
+                if (grid.cellType() == grid::CellType::Number) {
                     grid.setValue("0");
                     // Bounds that refuse 0 must not leave the copied amount behind.
                     if (grid.value() != "0") grid.setText("");
@@ -146,7 +146,7 @@ void InsertRow(Spread& grid, int row, int count, bool duringLoad) {
     }
 }
 
-void IncreaseRowInDOM(Spread& grid, const xml::DocumentPtr& document, int fromRow, int shift,
+void IncreaseRowInDOM(grid::Spread& grid, const xml::DocumentPtr& document, int fromRow, int shift,
                       int shift2) {
     try {
         if (!document || document->isEmpty()) return;
@@ -157,7 +157,7 @@ void IncreaseRowInDOM(Spread& grid, const xml::DocumentPtr& document, int fromRo
     }
 }
 
-void DeleteRow(Spread& grid, int sheet, int firstRow, int count) {
+void DeleteRow(grid::Spread& grid, int sheet, int firstRow, int count) {
     try {
         grid.setLoadEventsEnabled(false);
         grid.setRedraw(false);
@@ -171,7 +171,7 @@ void DeleteRow(Spread& grid, int sheet, int firstRow, int count) {
     }
 }
 
-void DecreaseRowInDOM(Spread& grid, int sheet, int fromRow, int shift, int shift2) {
+void DecreaseRowInDOM(grid::Spread& grid, int sheet, int fromRow, int shift, int shift2) {
     try {
         xml::DocumentPtr document = clsVariables().Data(sheet - 1);
         if (!document || document->isEmpty()) return;
@@ -182,4 +182,4 @@ void DecreaseRowInDOM(Spread& grid, int sheet, int fromRow, int shift, int shift
     }
 }
 
-}  // namespace zevo::grid
+}  // namespace zevo::sheetdocs

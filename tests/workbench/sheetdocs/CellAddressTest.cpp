@@ -6,15 +6,16 @@
 #include <sstream>
 
 #include "zevo/ErrorLog.h"
-#include "zevo/grid/CellAddress.h"
+#include "zevo/sheetdocs/CellAddress.h"
 #include "zevo/grid/SpreadModel.h"
 
 using namespace zevo::grid;
+using namespace zevo::sheetdocs;
 
 namespace {
 
 std::pair<int, int> parse(const Spread& g, const std::string& id, int col = -7, int row = -7) {
-    zevo::grid::ParserCellID(g, id, col, row);
+    zevo::sheetdocs::ParserCellID(g, id, col, row);
     return {col, row};
 }
 

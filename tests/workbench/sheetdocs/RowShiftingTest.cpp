@@ -7,11 +7,12 @@
 #include "zevo/ErrorLog.h"
 
 #include "zevo/clsVariables.h"
-#include "zevo/grid/CellAddress.h"
-#include "zevo/grid/RowShifting.h"
+#include "zevo/sheetdocs/CellAddress.h"
+#include "zevo/sheetdocs/RowShifting.h"
 #include "zevo/grid/SpreadModel.h"
 
 using namespace zevo::grid;
+using namespace zevo::sheetdocs;
 using zevo::xml::Document;
 using zevo::xml::DocumentPtr;
 using zevo::xml::Node;
@@ -99,33 +100,33 @@ TEST(RowShifting, InsertedRowsCopyTheGroupAboveWithoutMarksOrValues) {
     ListFixture f(2);
     SpreadModel& g = f.grid;
     g.setPosition(2, 6);
-    g.setBackColor(kRuleErrorColour);
+    g.setBackColor(kErrorColour);
     g.setNote("0078");
     g.setPosition(1, 6);
-    g.setBackColor(kLoadErrorColour);
+    g.setBackColor(kWarningColour);
     g.setPosition(4, 6);
-    g.setBackColor(kRuleErrorColour);   // a label: stays as copied
+    g.setBackColor(kErrorColour);   // a label: stays as copied
     InsertRow(g, 8, 2, false);
     EXPECT_EQ(g.maxRows(), 10);
     EXPECT_EQ(g.textAt(1, 10), "aa");
     g.setPosition(2, 8);
-    EXPECT_EQ(g.backColor(), kWhiteColour);
+    EXPECT_EQ(g.backColor(), kWhite);
     EXPECT_EQ(g.text(), "");
     EXPECT_EQ(g.note(), "");
     EXPECT_FALSE(g.locked());
     g.setPosition(1, 8);
     EXPECT_EQ(g.cellType(), CellType::Number);
     EXPECT_EQ(g.value(), "0");
-    EXPECT_EQ(g.backColor(), kWhiteColour);
+    EXPECT_EQ(g.backColor(), kWhite);
     g.setPosition(3, 8);
     EXPECT_EQ(g.formula(), "A8*2");
     EXPECT_EQ(g.value(), "0");
     g.setPosition(4, 8);
     EXPECT_EQ(g.text(), "đ");
-    EXPECT_EQ(g.backColor(), kRuleErrorColour);
+    EXPECT_EQ(g.backColor(), kErrorColour);
     // The source group is untouched.
     g.setPosition(2, 6);
-    EXPECT_EQ(g.backColor(), kRuleErrorColour);
+    EXPECT_EQ(g.backColor(), kErrorColour);
     EXPECT_EQ(g.text(), "name2");
 }
 
@@ -144,10 +145,10 @@ TEST(RowShifting, InsertedRowsDuringLoadKeepWhatWasCopied) {
     ListFixture f(2);
     SpreadModel& g = f.grid;
     g.setPosition(2, 6);
-    g.setBackColor(kRuleErrorColour);
+    g.setBackColor(kErrorColour);
     InsertRow(g, 8, 2, true);
     g.setPosition(2, 8);
-    EXPECT_EQ(g.backColor(), kRuleErrorColour);
+    EXPECT_EQ(g.backColor(), kErrorColour);
     EXPECT_EQ(g.text(), "name2");
     EXPECT_EQ(g.textAt(2, 9), "addr2");
 }
