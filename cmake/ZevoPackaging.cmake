@@ -13,11 +13,16 @@ install(CODE "
 
 set(ZEVO_DESKTOP_DIR "${CMAKE_SOURCE_DIR}/install/desktop")
 set(ZEVO_CHANGELOG_GZ "${CMAKE_BINARY_DIR}/package/changelog.gz")
-add_custom_command(OUTPUT "${ZEVO_CHANGELOG_GZ}"
-  COMMAND ${CMAKE_COMMAND} -E make_directory "${CMAKE_BINARY_DIR}/package"
-  COMMAND sh -c "gzip -9n < '${ZEVO_DESKTOP_DIR}/changelog' > '${ZEVO_CHANGELOG_GZ}'"
-  DEPENDS "${ZEVO_DESKTOP_DIR}/changelog" VERBATIM)
-add_custom_target(zevo_package_files ALL DEPENDS "${ZEVO_CHANGELOG_GZ}")
+set(ZEVO_MANPAGE_GZ "${CMAKE_BINARY_DIR}/package/zevo.1.gz")
+foreach(pair "changelog;${ZEVO_CHANGELOG_GZ}" "zevo.1;${ZEVO_MANPAGE_GZ}")
+  list(GET pair 0 source)
+  list(GET pair 1 packed)
+  add_custom_command(OUTPUT "${packed}"
+    COMMAND ${CMAKE_COMMAND} -E make_directory "${CMAKE_BINARY_DIR}/package"
+    COMMAND sh -c "gzip -9n < '${ZEVO_DESKTOP_DIR}/${source}' > '${packed}'"
+    DEPENDS "${ZEVO_DESKTOP_DIR}/${source}" VERBATIM)
+endforeach()
+add_custom_target(zevo_package_files ALL DEPENDS "${ZEVO_CHANGELOG_GZ}" "${ZEVO_MANPAGE_GZ}")
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME zevo)
