@@ -35,8 +35,6 @@ std::string replaceIgnoringCase(const std::string& text, const std::string& patt
 
 std::string upper(const std::string& text) { return QString::fromStdString(text).toUpper().toStdString(); }
 
-std::string attr(const xml::Node& node, const char* name) { return node.attribute(name).value_or(""); }
-
 // Package and procedure names end up in the SQL text, so they must be plain
 // identifiers (Oracle's characters: letters, digits, "_", "$", "#").
 bool plainIdentifier(const std::string& name) {
@@ -132,7 +130,7 @@ void clsADO::ParameterByName(const std::string& pParaName, const std::string& pV
     if (packageNode_.isNull()) return;
     const std::string wanted = upper(pParaName);
     for (xml::Node parameter : packageNode_.childElements()) {
-        if (upper(attr(parameter, "Name")) == wanted) {
+        if (upper(xml::GetAttributeValue(parameter, "Name")) == wanted) {
             parameter.setAttribute("Value", pValue);   // the first namesake only
             return;
         }
@@ -144,8 +142,8 @@ namespace {
 std::vector<xml::Node> parametersOf(const xml::Node& package) {
     std::vector<xml::Node> parameters = package.childElements();
     if (parameters.empty())
-        throw RuntimeError(err::kInvalidCall, "The package \"" + attr(package, "PackageName") + "." +
-                                                  attr(package, "ProcedureName") + "\" has no parameters.");
+        throw RuntimeError(err::kInvalidCall, "The package \"" + xml::GetAttributeValue(package, "PackageName") + "." +
+                                                  xml::GetAttributeValue(package, "ProcedureName") + "\" has no parameters.");
     return parameters;
 }
 }  // namespace
@@ -154,8 +152,8 @@ std::string clsADO::PackageStatement() const {
     if (packageNode_.isNull()) return {};
     std::string list;
     for (const xml::Node& parameter : parametersOf(packageNode_)) {
-        const std::string type = attr(parameter, "DataType");
-        const std::string value = attr(parameter, "Value");
+        const std::string type = xml::GetAttributeValue(parameter, "DataType");
+        const std::string value = xml::GetAttributeValue(parameter, "Value");
         // Quotes inside a value are not doubled: this text is for reading, the
         // statement that runs binds the values.
         std::string rendered;
@@ -164,29 +162,29 @@ std::string clsADO::PackageStatement() const {
         list += rendered + ",";
     }
     list.pop_back();   // at least one parameter, so one separator to drop
-    return "SELECT " + attr(packageNode_, "PackageName") + "." + attr(packageNode_, "ProcedureName") + "(" +
+    return "SELECT " + xml::GetAttributeValue(packageNode_, "PackageName") + "." + xml::GetAttributeValue(packageNode_, "ProcedureName") + "(" +
            list + ") a FROM DUAL";
 }
 
 std::unique_ptr<Recordset> clsADO::ExcutePackage() {
     if (packageNode_.isNull()) return nullptr;
-    const std::string packageName = attr(packageNode_, "PackageName");
-    const std::string procedureName = attr(packageNode_, "ProcedureName");
+    const std::string packageName = xml::GetAttributeValue(packageNode_, "PackageName");
+    const std::string procedureName = xml::GetAttributeValue(packageNode_, "ProcedureName");
     if (!plainIdentifier(packageName) || !plainIdentifier(procedureName))
         throw RuntimeError(err::kInvalidCall, "\"" + packageName + "." + procedureName +
                                                   "\" is not a plain package and procedure name.");
     std::vector<BoundParameter> bound;
     std::string markers;
     for (const xml::Node& parameter : parametersOf(packageNode_)) {
-        const std::string type = attr(parameter, "DataType");
+        const std::string type = xml::GetAttributeValue(parameter, "DataType");
         BoundParameter p;
         if (type == "String") p.type = BoundParameter::Type::Text;
         else if (type == "Numeric") p.type = BoundParameter::Type::Numeric;
         else
-            throw RuntimeError(err::kInvalidCall, "The parameter \"" + attr(parameter, "Name") +
+            throw RuntimeError(err::kInvalidCall, "The parameter \"" + xml::GetAttributeValue(parameter, "Name") +
                                                       "\" has the data type \"" + type +
                                                       "\"; only \"String\" and \"Numeric\" are known.");
-        p.value = attr(parameter, "Value");
+        p.value = xml::GetAttributeValue(parameter, "Value");
         bound.push_back(std::move(p));
         markers += markers.empty() ? "?" : ",?";
     }
