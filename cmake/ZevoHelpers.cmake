@@ -1,9 +1,14 @@
 # Adds every direct sub-folder of DIR that has its own CMakeLists.txt, in name order,
-# so that each subsystem owns its build file.
+# so that each subsystem owns its build file; folders named after EXCEPT are left out.
 function(zevo_add_subdirectories dir)
+  cmake_parse_arguments(A "" "" "EXCEPT" ${ARGN})
   file(GLOB children LIST_DIRECTORIES true "${dir}/*")
   list(SORT children)
   foreach(child IN LISTS children)
+    get_filename_component(name "${child}" NAME)
+    if(name IN_LIST A_EXCEPT)
+      continue()
+    endif()
     if(IS_DIRECTORY "${child}" AND EXISTS "${child}/CMakeLists.txt")
       add_subdirectory("${child}")
     endif()
@@ -14,8 +19,7 @@ endfunction()
 function(zevo_test)
   cmake_parse_arguments(T "" "NAME" "SOURCES;LIBS" ${ARGN})
   add_executable(${T_NAME} ${T_SOURCES})
-  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
-  target_include_directories(${T_NAME} PRIVATE "${CMAKE_SOURCE_DIR}/tests/support")
+  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} zevo_testsupport GTest::gtest GTest::gtest_main)
   target_compile_definitions(${T_NAME} PRIVATE
     ZEVO_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
     ZEVO_DIST_DIR="${CMAKE_INSTALL_PREFIX}"
@@ -30,19 +34,12 @@ function(zevo_warnings target)
 endfunction()
 
 # zevo_library(target DIR dir PUBLIC_LIBS ... PRIVATE_LIBS ...): a static library of
-# every .cpp under dir/src, with dir/include public. An interface library while the
-# folder has no sources yet, so that dependants configure.
+# every .cpp under dir/src, with dir/include public.
 function(zevo_library target)
   cmake_parse_arguments(L "" "DIR" "PUBLIC_LIBS;PRIVATE_LIBS" ${ARGN})
   file(GLOB_RECURSE sources CONFIGURE_DEPENDS "${L_DIR}/src/*.cpp")
-  if(sources)
-    add_library(${target} STATIC ${sources})
-    target_include_directories(${target} PUBLIC "${L_DIR}/include")
-    target_link_libraries(${target} PUBLIC ${L_PUBLIC_LIBS} PRIVATE ${L_PRIVATE_LIBS})
-    zevo_warnings(${target})
-  else()
-    add_library(${target} INTERFACE)
-    target_include_directories(${target} INTERFACE "${L_DIR}/include")
-    target_link_libraries(${target} INTERFACE ${L_PUBLIC_LIBS})
-  endif()
+  add_library(${target} STATIC ${sources})
+  target_include_directories(${target} PUBLIC "${L_DIR}/include")
+  target_link_libraries(${target} PUBLIC ${L_PUBLIC_LIBS} PRIVATE ${L_PRIVATE_LIBS})
+  zevo_warnings(${target})
 endfunction()

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "clsZEVO.h"
+#include "zevo/grid/GridStateGuard.h"
 #include "zevo/rules/DateFormat.h"
 #include "zevo/rules/TaxCodeCheck.h"
 #include "zevo/rules/mdlFuntions.h"
@@ -13,18 +14,6 @@
 namespace zevo::rules {
 
 namespace {
-
-// Switches the grid's events off for a check and on again however the check ends.
-class EventsOff {
-public:
-    explicit EventsOff(grid::Spread& g) : g_(g) { g_.setEventsEnabled(false); }
-    ~EventsOff() { g_.setEventsEnabled(true); }
-    EventsOff(const EventsOff&) = delete;
-    EventsOff& operator=(const EventsOff&) = delete;
-
-private:
-    grid::Spread& g_;
-};
 
 // One run of a check on one sheet.
 class CheckRun {
@@ -110,7 +99,7 @@ bool occursTwice(const std::string& collected, const std::string& value) {
 
 void clsZEVO::finish() {
     grid::Spread& g = grid();
-    EventsOff eventsOff(g);
+    grid::GridStateGuard eventsOff(g, grid::GridStateGuard::Events::Off, grid::GridStateGuard::Cell::Moved);
     setCurrentSheetNumber(1);
     CheckRun run(g, readMessages(g, {13, 14, 15, 17, 18, 19, 20, 21, 22, 23, 42, 43}));
 
@@ -172,7 +161,7 @@ void clsZEVO::finish() {
 
 void clsZEVO::finish2() {
     grid::Spread& g = grid();
-    EventsOff eventsOff(g);
+    grid::GridStateGuard eventsOff(g, grid::GridStateGuard::Events::Off, grid::GridStateGuard::Cell::Moved);
     setCurrentSheetNumber(g.sheet());
     std::vector<int> messageRows{24, 25};
     for (int r = 27; r <= 41; ++r) messageRows.push_back(r);

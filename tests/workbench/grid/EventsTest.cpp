@@ -5,8 +5,10 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <stdexcept>
 
 #include "zevo/ErrorLog.h"
+#include "zevo/grid/GridStateGuard.h"
 #include "zevo/grid/SpreadModel.h"
 
 using namespace zevo::grid;
@@ -178,3 +180,34 @@ TEST_F(EventsTest, CheckBoxClicksToggleAndReportTheButtonState) {
 }
 
 }  // namespace
+
+// The guard puts the event switch back however the guarded work ends, and the
+// addressed cell too unless the work means to move it.
+TEST_F(EventsTest, GuardPutsEventsAndTheAddressedCellBack) {
+    SpreadModel& g = grid;
+    g.setSheet(1);
+    g.setPosition(2, 3);
+    try {
+        GridStateGuard guard(g);
+        EXPECT_FALSE(g.eventsEnabled());
+        g.setSheet(2);
+        g.setPosition(4, 5);
+        throw std::runtime_error("work failed");
+    } catch (const std::runtime_error&) {
+    }
+    EXPECT_TRUE(g.eventsEnabled());
+    EXPECT_EQ(g.sheet(), 1);
+    EXPECT_EQ(g.col(), 2);
+    EXPECT_EQ(g.row(), 3);
+
+    g.setEventsEnabled(false);
+    {
+        GridStateGuard guard(g, GridStateGuard::Events::AsTheyAre, GridStateGuard::Cell::Moved);
+        g.setEventsEnabled(true);
+        g.setSheet(2);
+        g.setPosition(4, 5);
+    }
+    EXPECT_FALSE(g.eventsEnabled());
+    EXPECT_EQ(g.sheet(), 2);
+    EXPECT_EQ(g.col(), 4);
+}

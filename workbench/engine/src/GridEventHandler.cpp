@@ -7,33 +7,12 @@
 #include "zevo/clsVariables.h"
 #include "zevo/engine/CellUpdates.h"
 #include "zevo/engine/DynamicRows.h"
+#include "zevo/grid/GridStateGuard.h"
 #include "zevo/sheetdocs/CellAddress.h"
 
 namespace zevo::engine {
 
 namespace {
-
-// Puts back the grid's addressed cell and event switch when a handler ends, so that
-// a handler raised in the middle of a load does not move the loader's cell.
-class GridStateGuard {
-public:
-    explicit GridStateGuard(grid::Spread& grid)
-        : grid_(grid), sheet_(grid.sheet()), col_(grid.col()), row_(grid.row()),
-          events_(grid.eventsEnabled()) {}
-    ~GridStateGuard() {
-        try {
-            grid_.setEventsEnabled(events_);
-            grid_.setSheet(sheet_);
-            grid_.setPosition(col_, row_);
-        } catch (...) {
-        }
-    }
-
-private:
-    grid::Spread& grid_;
-    int sheet_, col_, row_;
-    bool events_;
-};
 
 std::string cellValue(const grid::Spread& grid) {
     const grid::CellType type = grid.cellType();
@@ -64,8 +43,7 @@ void GridEventHandler::Change(int col, int row) {
 }
 
 void GridEventHandler::handleChange(int col, int row) {
-    GridStateGuard guard(grid_);
-    grid_.setEventsEnabled(false);
+    grid::GridStateGuard guard(grid_);
     grid_.setSheet(session_.currentSheet);
     sheetdocs::GetCellSpan(grid_, col, row);
     grid_.setPosition(col, row);
@@ -85,7 +63,8 @@ void GridEventHandler::handleChange(int col, int row) {
 // While a data file is loaded, formula cells the template computes from the
 // loaded values are stored as well.
 void GridEventHandler::storeComputedValue(int col, int row) {
-    GridStateGuard guard(grid_);
+    // A handler raised in the middle of a load must not move the loader's cell.
+    grid::GridStateGuard guard(grid_, grid::GridStateGuard::Events::AsTheyAre);
     const int sheet = grid_.sheet();
     grid_.setPosition(col, row);
     if (!grid_.locked() || sheet == grid_.sheetCount()) return;
@@ -101,7 +80,7 @@ void GridEventHandler::storeComputedValue(int col, int row) {
 void GridEventHandler::ButtonClicked(int col, int row, int buttonDown) {
     try {
         if (session_.startUp) return;
-        GridStateGuard guard(grid_);
+        grid::GridStateGuard guard(grid_, grid::GridStateGuard::Events::AsTheyAre);
         grid_.setSheet(session_.currentSheet);
         sheetdocs::GetCellSpan(grid_, col, row);
         grid_.setPosition(col, row);
@@ -118,7 +97,8 @@ void GridEventHandler::KeyUp(int keyCode, int shift) {
     if (keyCode != keys::kEscape && keyCode != keys::kF5 && keyCode != keys::kF6 &&
         keyCode != keys::kDelete)
         return;
-    const bool events = grid_.eventsEnabled();
+    grid::GridStateGuard guard(grid_, grid::GridStateGuard::Events::AsTheyAre,
+                               grid::GridStateGuard::Cell::Moved);
     try {
         grid_.setSheet(session_.currentSheet);
         const int activeCol = grid_.activeCol(), activeRow = grid_.activeRow();
@@ -152,7 +132,6 @@ void GridEventHandler::KeyUp(int keyCode, int shift) {
     } catch (const std::exception& e) {
         WriteErrorLog("mainForm", "fpSpread1_KeyUp", e);
     }
-    grid_.setEventsEnabled(events);
 }
 
 void GridEventHandler::SheetChanged(int oldSheet, int newSheet) {

@@ -23,6 +23,7 @@
 #include "zevo/documents/Period.h"
 #include "zevo/documents/SessionFile.h"
 #include "zevo/engine/OpenDeclaration.h"
+#include "zevo/grid/GridStateGuard.h"
 
 namespace zevo::engine {
 
@@ -182,9 +183,9 @@ void MainController::loadSteps() {
     const std::string startWorkbook =
         clsMessageBox().GetAbsolutePath("..\\InterfaceTemplates\\Template.xlsx");
     if (std::filesystem::exists(startWorkbook)) {
-        grid_.setEventsEnabled(false);
+        grid::GridStateGuard quiet(grid_, grid::GridStateGuard::Events::Off,
+                                   grid::GridStateGuard::Cell::Moved);
         grid_.loadWorkbook(startWorkbook);
-        grid_.setEventsEnabled(true);
     }
 
     if (GetAttributeValue(menuEntry, "Year") != "0") {

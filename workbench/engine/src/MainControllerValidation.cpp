@@ -11,6 +11,7 @@
 #include "zevo/clsVariables.h"
 #include "zevo/documents/Attributes.h"
 #include "zevo/engine/MainController.h"
+#include "zevo/grid/GridStateGuard.h"
 #include "zevo/sheetdocs/CellAddress.h"
 #include "zevo/sheetdocs/MarkingColours.h"
 #include "EngineText.h"
@@ -121,12 +122,11 @@ bool MainController::CheckValidData() {
             int sheet = 0, col = 0, row = 0;
             getCellPosition(failures[first].second, sheet, col, row);
             if (sheet >= 1 && col >= 1 && row >= 1) {
-                const bool events = grid_.eventsEnabled();
-                grid_.setEventsEnabled(false);
+                grid::GridStateGuard quiet(grid_, grid::GridStateGuard::Events::Off,
+                                           grid::GridStateGuard::Cell::Moved);
                 showSheet(sheet);
                 grid_.setActiveCell(col, row);
                 view().focusGrid();
-                grid_.setEventsEnabled(events);
             }
         }
     } catch (const std::exception& e) {

@@ -5,11 +5,8 @@
 #include "ModelImpl.h"
 #include "zevo/RuntimeError.h"
 
-#if __has_include("zevo/grid/XlsxReader.h") && __has_include("zevo/grid/XlsxWriter.h")
 #include "zevo/grid/XlsxReader.h"
 #include "zevo/grid/XlsxWriter.h"
-#define ZEVO_GRID_HAS_XLSX 1
-#endif
 
 namespace zevo::grid {
 
@@ -271,19 +268,11 @@ WorkbookData SpreadModel::toWorkbookData() const {
 }
 
 void SpreadModel::loadWorkbook(const std::string& path) {
-#ifdef ZEVO_GRID_HAS_XLSX
     fromWorkbookData(readXlsx(path));
-#else
-    throw RuntimeError(err::kInvalidCall, "no workbook reader in this build: " + path);
-#endif
 }
 
 void SpreadModel::exportWorkbook(const std::string& path) const {
-#ifdef ZEVO_GRID_HAS_XLSX
     writeXlsx(toWorkbookData(), path);
-#else
-    throw RuntimeError(err::kInvalidCall, "no workbook writer in this build: " + path);
-#endif
 }
 
 }  // namespace zevo::grid
