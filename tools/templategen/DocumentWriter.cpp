@@ -55,6 +55,36 @@ bool hasIniAttributes(const CellDef& c) {
     return false;
 }
 
+// The sections of a sheet document; the row group (`Cells`) of each, in order.
+std::vector<XmlElement*> addSections(XmlElement& doc, const SheetDef& sheet, bool boundOnly) {
+    for (const auto& s : sheet.sections) {
+        XmlElement& sec = doc.add("Section");
+        sec.attr("Dynamic", s.dynamic ? "1" : "0");
+        if (s.dynamic) sec.attr("MaxRows", std::to_string(s.maxRows));
+        if (!s.receive.empty()) sec.attr("Receive", s.receive);
+    }
+    std::vector<XmlElement*> rowGroups;
+    for (std::size_t i = 0; i < sheet.sections.size(); ++i) {
+        XmlElement& cells = doc.children[i].add("Cells");
+        if (boundOnly) cells.attr("Dynamic", sheet.sections[i].dynamic ? "1" : "0");
+        rowGroups.push_back(&cells);
+    }
+    return rowGroups;
+}
+
+void addDocumentCell(XmlElement& cells, const CellDef& c, const std::string& id, const CellAddress& printed,
+                     bool dynamic) {
+    XmlElement& e = cells.add("Cell");
+    e.attr("CellID", id).attr("CellID2", cellId(printed));
+    std::string value = c.attrs.count("marker") ? std::string() : c.text;
+    e.attr("Value", value);
+    if (dynamic && cells.children.size() == 1) e.attr("FirstCell", "0");
+    if (c.attrs.count("pagebreak")) e.attr("PageBreak", "1");
+    if (c.attrs.count("encode")) e.attr("Encode", c.attrs.at("encode"));
+    if (c.attrs.count("receive")) e.attr("Receive", c.attrs.at("receive"));
+    if (c.attrs.count("status")) e.attr("StatusID", c.attrs.at("status"));
+}
+
 }  // namespace
 
 void writeDocuments(const Description& d, const Description& input, const std::vector<ReportCheck>& reports,
@@ -78,18 +108,7 @@ void writeDocuments(const Description& d, const Description& input, const std::v
         XmlElement ini{"Sections", {}, {}};
         XmlElement& iniCells = ini.add("Section").add("Cells");
         const bool boundOnly = d.path != input.path;   // a report document over the input grid
-        std::vector<XmlElement*> rowGroups;
-        for (const auto& s : sheet.sections) {
-            XmlElement& sec = doc.add("Section");
-            sec.attr("Dynamic", s.dynamic ? "1" : "0");
-            if (s.dynamic) sec.attr("MaxRows", std::to_string(s.maxRows));
-            if (!s.receive.empty()) sec.attr("Receive", s.receive);
-        }
-        for (std::size_t i = 0; i < sheet.sections.size(); ++i) {
-            XmlElement& cells = doc.children[i].add("Cells");
-            if (boundOnly) cells.attr("Dynamic", sheet.sections[i].dynamic ? "1" : "0");
-            rowGroups.push_back(&cells);
-        }
+        const std::vector<XmlElement*> rowGroups = addSections(doc, sheet, boundOnly);
         std::set<std::string> ids;
         for (const auto& c : sheet.cells) {
             if (c.kind != CellKind::Data) continue;
@@ -118,17 +137,8 @@ void writeDocuments(const Description& d, const Description& input, const std::v
                 continue;
             }
             if (!sheet.document.empty()) {
-                XmlElement& cells = *rowGroups[static_cast<std::size_t>(c.section)];
-                XmlElement& e = cells.add("Cell");
-                e.attr("CellID", id).attr("CellID2", cellId(a2));
-                std::string value = c.attrs.count("marker") ? std::string() : c.text;
-                e.attr("Value", value);
-                if (sheet.sections[static_cast<std::size_t>(c.section)].dynamic && cells.children.size() == 1)
-                    e.attr("FirstCell", "0");
-                if (c.attrs.count("pagebreak")) e.attr("PageBreak", "1");
-                if (c.attrs.count("encode")) e.attr("Encode", c.attrs.at("encode"));
-                if (c.attrs.count("receive")) e.attr("Receive", c.attrs.at("receive"));
-                if (c.attrs.count("status")) e.attr("StatusID", c.attrs.at("status"));
+                const auto section = static_cast<std::size_t>(c.section);
+                addDocumentCell(*rowGroups[section], c, id, a2, sheet.sections[section].dynamic);
             }
             if (hasIniAttributes(c)) {
                 XmlElement& e = iniCells.add("Cell");

@@ -59,6 +59,49 @@ bool looksNumeric(const std::string& s, double& value) {
     }
 }
 
+// One described cell (or merged block) with its format and note.
+void writeCell(lxw_worksheet* ws, const CellDef& c, const Description& d, lxw_format* f) {
+    lxw_row_t r = c.at.row - 1;
+    lxw_col_t col = c.at.col - 1;
+    bool merged = !(c.at == c.to);
+    const bool numberStyle = !d.styles.at(c.style).numberFormat.empty() &&
+                             d.styles.at(c.style).numberFormat != "@";
+    if (merged) {
+        std::string text = c.kind == CellKind::Label ? c.text
+                         : c.kind == CellKind::Data  ? dataText(c)
+                                                     : std::string();
+        double n;
+        if (c.kind == CellKind::Data && numberStyle && looksNumeric(text, n)) text.clear();
+        check(worksheet_merge_range(ws, r, col, c.to.row - 1, c.to.col - 1, text.c_str(), f),
+              "merge " + cellId(c.at));
+        if (c.kind == CellKind::Label || (c.kind == CellKind::Data && text == dataText(c))) {
+            if (!c.note.empty()) check(worksheet_write_comment(ws, r, col, c.note.c_str()), "note");
+            return;
+        }
+    }
+    switch (c.kind) {
+    case CellKind::Label:
+        check(worksheet_write_string(ws, r, col, c.text.c_str(), f), "label " + cellId(c.at));
+        break;
+    case CellKind::Formula:
+        check(worksheet_write_formula_num(ws, r, col, c.text.c_str() + 1, f, 0), "formula " + cellId(c.at));
+        break;
+    case CellKind::Number:
+        check(worksheet_write_number(ws, r, col, c.number, f), "number " + cellId(c.at));
+        break;
+    case CellKind::Data: {
+        std::string text = dataText(c);
+        double n;
+        if (text.empty()) check(worksheet_write_blank(ws, r, col, f), "cell " + cellId(c.at));
+        else if (numberStyle && looksNumeric(text, n))
+            check(worksheet_write_number(ws, r, col, n, f), "cell " + cellId(c.at));
+        else check(worksheet_write_string(ws, r, col, text.c_str(), f), "cell " + cellId(c.at));
+        break;
+    }
+    }
+    if (!c.note.empty()) check(worksheet_write_comment(ws, r, col, c.note.c_str()), "note");
+}
+
 }  // namespace
 
 void writeWorkbook(const Description& d, const std::string& outPath) {
@@ -81,46 +124,7 @@ void writeWorkbook(const Description& d, const std::string& outPath) {
         for (const auto& [row, pt] : sd.heights) check(worksheet_set_row(ws, row - 1, pt, nullptr), "row height");
         for (const auto& c : sd.cells) {
             if (c.style.empty()) continue;   // bound only, not part of this workbook
-            lxw_format* f = formats.at(c.style);
-            lxw_row_t r = c.at.row - 1;
-            lxw_col_t col = c.at.col - 1;
-            bool merged = !(c.at == c.to);
-            const bool numberStyle = !d.styles.at(c.style).numberFormat.empty() &&
-                                     d.styles.at(c.style).numberFormat != "@";
-            if (merged) {
-                std::string text = c.kind == CellKind::Label ? c.text
-                                 : c.kind == CellKind::Data  ? dataText(c)
-                                                             : std::string();
-                double n;
-                if (c.kind == CellKind::Data && numberStyle && looksNumeric(text, n)) text.clear();
-                check(worksheet_merge_range(ws, r, col, c.to.row - 1, c.to.col - 1, text.c_str(), f),
-                      "merge " + cellId(c.at));
-                if (c.kind == CellKind::Label || (c.kind == CellKind::Data && text == dataText(c))) {
-                    if (!c.note.empty()) check(worksheet_write_comment(ws, r, col, c.note.c_str()), "note");
-                    continue;
-                }
-            }
-            switch (c.kind) {
-            case CellKind::Label:
-                check(worksheet_write_string(ws, r, col, c.text.c_str(), f), "label " + cellId(c.at));
-                break;
-            case CellKind::Formula:
-                check(worksheet_write_formula_num(ws, r, col, c.text.c_str() + 1, f, 0), "formula " + cellId(c.at));
-                break;
-            case CellKind::Number:
-                check(worksheet_write_number(ws, r, col, c.number, f), "number " + cellId(c.at));
-                break;
-            case CellKind::Data: {
-                std::string text = dataText(c);
-                double n;
-                if (text.empty()) check(worksheet_write_blank(ws, r, col, f), "cell " + cellId(c.at));
-                else if (numberStyle && looksNumeric(text, n))
-                    check(worksheet_write_number(ws, r, col, n, f), "cell " + cellId(c.at));
-                else check(worksheet_write_string(ws, r, col, text.c_str(), f), "cell " + cellId(c.at));
-                break;
-            }
-            }
-            if (!c.note.empty()) check(worksheet_write_comment(ws, r, col, c.note.c_str()), "note");
+            writeCell(ws, c, d, formats.at(c.style));
         }
         // The grid limits a sheet to one less than its used columns and rows; an
         // empty formatted cell beyond the last described one keeps the form whole.

@@ -33,6 +33,22 @@ xml::Node findCell(grid::Spread& grid, int sheet, int col, int row) {
     return cell;
 }
 
+// The row group (`Cells`) that holds (col, row) of the sheet, with its section and
+// its rows in the input and the printed grid.
+struct RowGroup {
+    xml::Node group, section;
+    int rows = 0, reportRows = 0, first = 0, last = 0;
+    bool dynamic() const { return GetAttributeValue(section, "Dynamic") == "1"; }
+};
+
+RowGroup rowGroupAt(grid::Spread& grid, int sheet, int col, int row) {
+    RowGroup g;
+    g.group = findCell(grid, sheet, col, row).parent();
+    g.section = g.group.parent();
+    g.rows = sheetdocs::GetRowGroupSize(grid, g.group, g.reportRows, g.first, g.last);
+    return g;
+}
+
 std::string stripChars(const std::string& s, const std::string& chars) {
     std::string out;
     for (char c : s)
@@ -45,12 +61,11 @@ std::string stripChars(const std::string& s, const std::string& chars) {
 void InsertNode(DeclarationSession& session, grid::Spread& grid, int col, int row) {
     try {
         const int sheet = session.currentSheet;
-        const xml::Node cell = findCell(grid, sheet, col, row);
-        xml::Node group = cell.parent();
-        const xml::Node section = group.parent();
-        int reportRows = 0, first = 0, last = 0;
-        const int rows = sheetdocs::GetRowGroupSize(grid, group, reportRows, first, last);
-        if (GetAttributeValue(section, "Dynamic") != "1") return;
+        const RowGroup at = rowGroupAt(grid, sheet, col, row);
+        if (!at.dynamic()) return;
+        xml::Node group = at.group;
+        const xml::Node section = at.section;
+        const int rows = at.rows, reportRows = at.reportRows, last = at.last;
         const int maxRows = static_cast<int>(text::leadingValue(GetAttributeValue(section, "MaxRows")));
         if (maxRows == static_cast<int>(section.childElements("Cells").size())) return;
 
@@ -84,12 +99,11 @@ void DeleteNode(DeclarationSession& session, grid::Spread& grid, int sheet, int 
                 bool ask) {
     try {
         grid.setSheet(sheet);
-        const xml::Node cell = findCell(grid, sheet, col, row);
-        xml::Node group = cell.parent();
-        const xml::Node section = group.parent();
-        int reportRows = 0, first = 0, last = 0;
-        const int rows = sheetdocs::GetRowGroupSize(grid, group, reportRows, first, last);
-        if (GetAttributeValue(section, "Dynamic") != "1") return;
+        const RowGroup at = rowGroupAt(grid, sheet, col, row);
+        if (!at.dynamic()) return;
+        xml::Node group = at.group;
+        const xml::Node section = at.section;
+        const int rows = at.rows, reportRows = at.reportRows, first = at.first;
 
         if (ask && rows > 1 && !IsRowGroupEmpty(grid, group)) {
             // Only an explicit Yes deletes data; a dismissed question keeps it.

@@ -92,6 +92,71 @@ private:
 
 }  // namespace
 
+namespace {
+
+// A cell of a read workbook as the grid keeps it: the value converted to the kind
+// of its format, the note; the formula is attached later.
+std::unique_ptr<Cell> cellOfData(const CellData& cd, FormatPtr fmt) {
+    auto cell = std::make_unique<Cell>();
+    cell->fmt = std::move(fmt);
+    const CellFormat& f = *cell->fmt;
+    const bool numeric = f.type == CellType::Number || f.type == CellType::Percent;
+    switch (cd.type) {
+        case CellValueType::Number:
+            if (numeric) cell->number = cd.number;
+            else if (f.type == CellType::Date) cell->text = dateTextOfSerial(cd.number);
+            else cell->text = formula::formatGeneral(cd.number);
+            break;
+        case CellValueType::String:
+            if (numeric) {
+                if (auto n = formula::parseNumber(cd.text)) cell->number = *n;
+            } else {
+                cell->text = cd.text;
+            }
+            break;
+        case CellValueType::Boolean: cell->text = cd.number != 0 ? "TRUE" : "FALSE"; break;
+        case CellValueType::Error: cell->text = cd.text; break;
+        case CellValueType::Empty: break;
+    }
+    cell->note = cd.comment;
+    return cell;
+}
+
+// Everything of a read sheet but its cells: name, page set-up, sizes, breaks, spans.
+template <class StyleAt>
+void sheetLayoutOfData(Sheet& s, const SheetData& sd, const StyleAt& styleAt) {
+    s.name = sd.name;
+    s.visible = !sd.hidden;
+    s.landscape = sd.landscape;
+    s.margins = {sd.marginLeft, sd.marginRight, sd.marginTop, sd.marginBottom};
+    s.colWidths = sd.colWidthsPx;
+    for (const auto& [c, st] : sd.colStyles) s.colFormats[c] = styleAt(st);
+    s.frozenRows = sd.frozenRows;
+    s.frozenCols = sd.frozenCols;
+    s.defaultRowHeight = sd.defaultRowHeightPt;
+    int maxCol = sd.maxCol, maxRow = sd.maxRow;
+    for (const CellData& cd : sd.cells) {
+        if (cd.col < 1 || cd.row < 1) continue;
+        maxCol = std::max(maxCol, cd.col);
+        maxRow = std::max(maxRow, cd.row);
+    }
+    s.maxCols = maxCol;
+    s.maxRows = maxRow;
+    s.rows.resize(static_cast<std::size_t>(maxRow));
+    for (const auto& [r, h] : sd.rowHeightsPt)
+        if (r >= 1) s.ensureRow(r).height = h;
+    for (int r : sd.rowBreaks)
+        if (r >= 1) s.ensureRow(r).pageBreak = true;
+    for (const MergeData& m : sd.merges) {
+        if (m.firstCol < 1 || m.firstRow < 1 || m.lastCol < m.firstCol || m.lastRow < m.firstRow) continue;
+        int rows = m.lastRow - m.firstRow + 1;
+        s.ensureRow(m.firstRow).spans.push_back({m.firstCol, m.lastCol - m.firstCol + 1, rows});
+        s.maxSpanRows = std::max(s.maxSpanRows, rows);
+    }
+}
+
+}  // namespace
+
 void SpreadModel::fromWorkbookData(const WorkbookData& data) {
     Impl& d = *d_;
     d.clearFormulas();
@@ -116,34 +181,7 @@ void SpreadModel::fromWorkbookData(const WorkbookData& data) {
         auto sp = std::make_unique<Sheet>();
         Sheet& s = *sp;
         const int sheetIndex = static_cast<int>(d.sheets.size());
-        s.name = sd.name;
-        s.visible = !sd.hidden;
-        s.landscape = sd.landscape;
-        s.margins = {sd.marginLeft, sd.marginRight, sd.marginTop, sd.marginBottom};
-        s.colWidths = sd.colWidthsPx;
-        for (const auto& [c, st] : sd.colStyles) s.colFormats[c] = styleAt(st);
-        s.frozenRows = sd.frozenRows;
-        s.frozenCols = sd.frozenCols;
-        s.defaultRowHeight = sd.defaultRowHeightPt;
-        int maxCol = sd.maxCol, maxRow = sd.maxRow;
-        for (const CellData& cd : sd.cells) {
-            if (cd.col < 1 || cd.row < 1) continue;
-            maxCol = std::max(maxCol, cd.col);
-            maxRow = std::max(maxRow, cd.row);
-        }
-        s.maxCols = maxCol;
-        s.maxRows = maxRow;
-        s.rows.resize(static_cast<std::size_t>(maxRow));
-        for (const auto& [r, h] : sd.rowHeightsPt)
-            if (r >= 1) s.ensureRow(r).height = h;
-        for (int r : sd.rowBreaks)
-            if (r >= 1) s.ensureRow(r).pageBreak = true;
-        for (const MergeData& m : sd.merges) {
-            if (m.firstCol < 1 || m.firstRow < 1 || m.lastCol < m.firstCol || m.lastRow < m.firstRow) continue;
-            int rows = m.lastRow - m.firstRow + 1;
-            s.ensureRow(m.firstRow).spans.push_back({m.firstCol, m.lastCol - m.firstCol + 1, rows});
-            s.maxSpanRows = std::max(s.maxSpanRows, rows);
-        }
+        sheetLayoutOfData(s, sd, styleAt);
         for (const CellData& cd : sd.cells) {
             if (cd.col < 1 || cd.row < 1) continue;
             Row& row = s.ensureRow(cd.row);
@@ -151,28 +189,7 @@ void SpreadModel::fromWorkbookData(const WorkbookData& data) {
                 row.cells.resize(static_cast<std::size_t>(cd.col));
                 s.usedCols = std::max(s.usedCols, cd.col);
             }
-            auto cell = std::make_unique<Cell>();
-            cell->fmt = styleAt(cd.style);
-            const CellFormat& f = *cell->fmt;
-            const bool numeric = f.type == CellType::Number || f.type == CellType::Percent;
-            switch (cd.type) {
-                case CellValueType::Number:
-                    if (numeric) cell->number = cd.number;
-                    else if (f.type == CellType::Date) cell->text = dateTextOfSerial(cd.number);
-                    else cell->text = formula::formatGeneral(cd.number);
-                    break;
-                case CellValueType::String:
-                    if (numeric) {
-                        if (auto n = formula::parseNumber(cd.text)) cell->number = *n;
-                    } else {
-                        cell->text = cd.text;
-                    }
-                    break;
-                case CellValueType::Boolean: cell->text = cd.number != 0 ? "TRUE" : "FALSE"; break;
-                case CellValueType::Error: cell->text = cd.text; break;
-                case CellValueType::Empty: break;
-            }
-            cell->note = cd.comment;
+            auto cell = cellOfData(cd, styleAt(cd.style));
             if (!cd.formula.empty()) pending.push_back({cell.get(), sheetIndex, cd.col, cd.row, &cd.formula});
             row.cells[cd.col - 1] = std::move(cell);
         }

@@ -99,192 +99,246 @@ std::vector<std::string> parseSharedStrings(const std::string& xml) {
     return out;
 }
 
-SheetData parseWorksheet(const std::string& xml, const std::string& partName, SheetContext& context) {
-    SheetData sheet;
-    XmlPull x(xml, partName);
-    std::map<std::string, SharedFormula> shared;
-    bool firstView = true;
-    int row = 0;          // current row number, 0 = outside a row or skipped
-    int lastRow = 0;      // for rows without a number
-    int lastCol = 0;      // for cells without a reference
+namespace {
 
-    while (x.next()) {
-        if (!x.isStart()) {
-            if (x.name() == "sheetView") firstView = false;
-            continue;
-        }
-        const std::string_view n = x.name();
-        if (n == "sheetView") {
-            if (x.isEmpty()) firstView = false;
-        } else if (n == "pane" && firstView) {
-            const std::string state = x.attrOr("state");
-            if (state == "frozen" || state == "frozenSplit") {
-                const auto cols = toDouble(x.attrOr("xSplit", "0"));
-                const auto rows = toDouble(x.attrOr("ySplit", "0"));
-                if (cols && *cols >= 0 && *cols < kMaxCols) sheet.frozenCols = static_cast<int>(*cols);
-                if (rows && *rows >= 0 && *rows < kMaxRows) sheet.frozenRows = static_cast<int>(*rows);
-            }
-        } else if (n == "sheetFormatPr") {
-            if (auto h = toDouble(x.attrOr("defaultRowHeight")); h && *h >= 0 && *h <= 409)
-                sheet.defaultRowHeightPt = *h;
-        } else if (n == "col") {
-            const auto first = toInt(x.attrOr("min"));
-            const auto last = toInt(x.attrOr("max"));
-            if (!first || !last || *first < 1 || *first > kMaxCols || *last < *first) continue;
-            const int from = static_cast<int>(*first);
-            const int to = static_cast<int>(std::min<long long>(*last, kMaxCols));
-            std::optional<double> px;
-            if (isTrue(x.attr("hidden"))) {
-                px = 0;
-            } else if (auto w = toDouble(x.attrOr("width")); w && *w >= 0 && *w <= 255) {
-                // Character widths to pixels for a maximum digit width of 7 pixels.
-                const double p = std::trunc(((256 * *w + std::trunc(128.0 / 7)) / 256) * 7);
-                if (isTrue(x.attr("customWidth")) || p != kSheetDefaultColWidthPx) px = p;
-            }
-            long long style = toInt(x.attrOr("style", "0")).value_or(0);
-            if (style < 0 || static_cast<std::size_t>(style) >= context.styleCount) style = 0;
-            for (int c = from; c <= to; ++c) {
-                if (px) sheet.colWidthsPx[c] = *px;
-                if (style != 0) sheet.colStyles[c] = static_cast<int>(style);
-            }
-        } else if (n == "row") {
-            auto r = x.attr("r") ? toInt(*x.attr("r")) : std::optional<long long>(lastRow + 1);
-            row = (r && *r >= 1 && *r <= kMaxRows) ? static_cast<int>(*r) : 0;
-            lastCol = 0;
-            if (row == 0) {
-                x.skip();   // beyond the largest sheet: ignored with its cells
+// One worksheet part read element by element: a handler per element it keeps.
+class WorksheetReader {
+public:
+    WorksheetReader(const std::string& xml, const std::string& partName, SheetContext& context)
+        : x_(xml, partName), context_(context) {}
+
+    SheetData read() {
+        while (x_.next()) {
+            if (!x_.isStart()) {
+                if (x_.name() == "sheetView") firstView_ = false;
                 continue;
             }
-            lastRow = row;
-            if (isTrue(x.attr("hidden"))) {
-                sheet.rowHeightsPt[row] = 0;
-            } else if (auto ht = toDouble(x.attrOr("ht")); ht && *ht >= 0 && *ht <= 409) {
-                *ht = std::round(*ht * 1e9) / 1e9;   // heights are whole fractions of a point
-                if (isTrue(x.attr("customHeight")) || *ht != sheet.defaultRowHeightPt) sheet.rowHeightsPt[row] = *ht;
-            }
-            if (x.isEmpty()) row = 0;
+            element(x_.name());
+        }
+        finishSheet(sheet_);
+        return std::move(sheet_);
+    }
+
+private:
+    void element(std::string_view n) {
+        if (n == "sheetView") {
+            if (x_.isEmpty()) firstView_ = false;
+        } else if (n == "pane" && firstView_) {
+            pane();
+        } else if (n == "sheetFormatPr") {
+            if (auto h = toDouble(x_.attrOr("defaultRowHeight")); h && *h >= 0 && *h <= 409)
+                sheet_.defaultRowHeightPt = *h;
+        } else if (n == "col") {
+            column();
+        } else if (n == "row") {
+            startRow();
         } else if (n == "c") {
-            int col = 0, cellRow = 0;
-            if (auto ref = x.attr("r")) {
-                if (!parseCellRef(*ref, col, cellRow)) {
-                    x.skip();   // malformed or beyond the largest sheet
-                    continue;
-                }
-            } else {
-                col = lastCol + 1;
-                cellRow = row;
-                if (cellRow == 0 || col > kMaxCols) {
-                    x.skip();
-                    continue;
-                }
-            }
-            lastCol = col;
-            takeCell(context, x);
-            CellData cell;
-            cell.col = col;
-            cell.row = cellRow;
-            long long style = toInt(x.attrOr("s", "0")).value_or(0);
-            if (style < 0 || static_cast<std::size_t>(style) >= context.styleCount) style = 0;
-            cell.style = static_cast<int>(style);
-            const std::string type = x.attrOr("t", "n");
-            std::optional<std::string> value;
-            std::optional<std::string> inlineText;
-            if (!x.isEmpty()) {
-                const int level = x.depth();
-                while (x.next()) {
-                    if (x.isEnd() && x.depth() == level) break;
-                    if (!x.isStart()) continue;
-                    const std::string_view child = x.name();
-                    if (child == "v") {
-                        value = x.text();
-                    } else if (child == "is") {
-                        inlineText = richText(x);
-                    } else if (child == "f") {
-                        const std::string kind = x.attrOr("t", "normal");
-                        const std::string si = x.attrOr("si");
-                        const bool hasRef = x.attr("ref").has_value();
-                        std::string text = x.text();
-                        if (kind == "shared" && !si.empty()) {
-                            if (!text.empty() && hasRef) {
-                                shared[si] = {text, col, cellRow};
-                            } else if (text.empty()) {
-                                auto it = shared.find(si);
-                                if (it != shared.end())
-                                    text = offsetFormula(it->second.text, cellRow - it->second.row, col - it->second.col);
-                            }
-                        }
-                        if (kind != "dataTable") cell.formula = std::move(text);
-                    } else {
-                        x.skip();
-                    }
-                }
-            }
-            if (type == "inlineStr") {
-                if (inlineText) {
-                    cell.type = CellValueType::String;
-                    cell.text = std::move(*inlineText);
-                } else if (value) {
-                    cell.type = CellValueType::String;
-                    cell.text = std::move(*value);
-                }
-            } else if (value) {
-                if (type == "s") {
-                    const auto index = toInt(*value);
-                    if (!index || *index < 0 || static_cast<std::size_t>(*index) >= context.sharedStrings.size())
-                        x.fail("cell " + columnLetters(col) + std::to_string(cellRow) + " refers to a missing shared string");
-                    cell.type = CellValueType::String;
-                    cell.text = context.sharedStrings[static_cast<std::size_t>(*index)];
-                } else if (type == "str" || type == "d") {
-                    cell.type = CellValueType::String;
-                    cell.text = std::move(*value);
-                } else if (type == "b") {
-                    cell.type = CellValueType::Boolean;
-                    cell.number = (*value == "1" || *value == "true") ? 1 : 0;
-                } else if (type == "e") {
-                    cell.type = CellValueType::Error;
-                    cell.text = std::move(*value);
-                } else if (auto number = toDouble(*value)) {
-                    cell.type = CellValueType::Number;
-                    cell.number = *number;
-                } else if (!value->empty()) {
-                    cell.type = CellValueType::String;   // not a number after all: keep the text
-                    cell.text = std::move(*value);
-                }
-            }
-            sheet.cells.push_back(std::move(cell));
+            cell();
         } else if (n == "mergeCell") {
             MergeData m;
-            if (parseRangeRef(x.attrOr("ref"), m.firstCol, m.firstRow, m.lastCol, m.lastRow)) sheet.merges.push_back(m);
+            if (parseRangeRef(x_.attrOr("ref"), m.firstCol, m.firstRow, m.lastCol, m.lastRow)) sheet_.merges.push_back(m);
         } else if (n == "pageMargins") {
-            auto margin = [&](const char* name, double& target) {
-                if (auto v = toDouble(x.attrOr(name)); v && *v >= 0 && *v < 100) target = *v;
-            };
-            margin("left", sheet.marginLeft);
-            margin("right", sheet.marginRight);
-            margin("top", sheet.marginTop);
-            margin("bottom", sheet.marginBottom);
+            margins();
         } else if (n == "sheetProtection") {
-            sheet.protectedSheet = isTrue(x.attr("sheet"));
+            sheet_.protectedSheet = isTrue(x_.attr("sheet"));
         } else if (n == "pageSetup") {
-            sheet.landscape = x.attrOr("orientation") == "landscape";
+            sheet_.landscape = x_.attrOr("orientation") == "landscape";
         } else if (n == "rowBreaks") {
-            const int level = x.depth();
-            if (x.isEmpty()) continue;
-            while (x.next()) {
-                if (x.isEnd() && x.depth() == level) break;
-                if (x.isStart() && x.name() == "brk") {
-                    const auto id = toInt(x.attrOr("id"));
-                    if (id && *id >= 1 && *id <= kMaxRows) sheet.rowBreaks.push_back(static_cast<int>(*id));
-                }
-            }
-            std::sort(sheet.rowBreaks.begin(), sheet.rowBreaks.end());
-            sheet.rowBreaks.erase(std::unique(sheet.rowBreaks.begin(), sheet.rowBreaks.end()), sheet.rowBreaks.end());
+            rowBreaks();
         } else if (n == "extLst" || n == "colBreaks" || n == "conditionalFormatting" || n == "dataValidations") {
-            x.skip();
+            x_.skip();
         }
     }
-    finishSheet(sheet);
-    return sheet;
+
+    void pane() {
+        const std::string state = x_.attrOr("state");
+        if (state != "frozen" && state != "frozenSplit") return;
+        const auto cols = toDouble(x_.attrOr("xSplit", "0"));
+        const auto rows = toDouble(x_.attrOr("ySplit", "0"));
+        if (cols && *cols >= 0 && *cols < kMaxCols) sheet_.frozenCols = static_cast<int>(*cols);
+        if (rows && *rows >= 0 && *rows < kMaxRows) sheet_.frozenRows = static_cast<int>(*rows);
+    }
+
+    int styleIndex(const char* attribute) {
+        long long style = toInt(x_.attrOr(attribute, "0")).value_or(0);
+        if (style < 0 || static_cast<std::size_t>(style) >= context_.styleCount) style = 0;
+        return static_cast<int>(style);
+    }
+
+    void column() {
+        const auto first = toInt(x_.attrOr("min"));
+        const auto last = toInt(x_.attrOr("max"));
+        if (!first || !last || *first < 1 || *first > kMaxCols || *last < *first) return;
+        const int from = static_cast<int>(*first);
+        const int to = static_cast<int>(std::min<long long>(*last, kMaxCols));
+        std::optional<double> px;
+        if (isTrue(x_.attr("hidden"))) {
+            px = 0;
+        } else if (auto w = toDouble(x_.attrOr("width")); w && *w >= 0 && *w <= 255) {
+            // Character widths to pixels for a maximum digit width of 7 pixels.
+            const double p = std::trunc(((256 * *w + std::trunc(128.0 / 7)) / 256) * 7);
+            if (isTrue(x_.attr("customWidth")) || p != kSheetDefaultColWidthPx) px = p;
+        }
+        const int style = styleIndex("style");
+        for (int c = from; c <= to; ++c) {
+            if (px) sheet_.colWidthsPx[c] = *px;
+            if (style != 0) sheet_.colStyles[c] = style;
+        }
+    }
+
+    void startRow() {
+        auto r = x_.attr("r") ? toInt(*x_.attr("r")) : std::optional<long long>(lastRow_ + 1);
+        row_ = (r && *r >= 1 && *r <= kMaxRows) ? static_cast<int>(*r) : 0;
+        lastCol_ = 0;
+        if (row_ == 0) {
+            x_.skip();   // beyond the largest sheet: ignored with its cells
+            return;
+        }
+        lastRow_ = row_;
+        if (isTrue(x_.attr("hidden"))) {
+            sheet_.rowHeightsPt[row_] = 0;
+        } else if (auto ht = toDouble(x_.attrOr("ht")); ht && *ht >= 0 && *ht <= 409) {
+            *ht = std::round(*ht * 1e9) / 1e9;   // heights are whole fractions of a point
+            if (isTrue(x_.attr("customHeight")) || *ht != sheet_.defaultRowHeightPt) sheet_.rowHeightsPt[row_] = *ht;
+        }
+        if (x_.isEmpty()) row_ = 0;
+    }
+
+    // The cell's position from its reference, or the next one in its row; false
+    // (the cell skipped) for one that is malformed or beyond the largest sheet.
+    bool cellPosition(int& col, int& cellRow) {
+        if (auto ref = x_.attr("r")) {
+            if (parseCellRef(*ref, col, cellRow)) return true;
+        } else {
+            col = lastCol_ + 1;
+            cellRow = row_;
+            if (cellRow != 0 && col <= kMaxCols) return true;
+        }
+        x_.skip();
+        return false;
+    }
+
+    void cell() {
+        int col = 0, cellRow = 0;
+        if (!cellPosition(col, cellRow)) return;
+        lastCol_ = col;
+        takeCell(context_, x_);
+        CellData cell;
+        cell.col = col;
+        cell.row = cellRow;
+        cell.style = styleIndex("s");
+        const std::string type = x_.attrOr("t", "n");
+        std::optional<std::string> value;
+        std::optional<std::string> inlineText;
+        if (!x_.isEmpty()) {
+            const int level = x_.depth();
+            while (x_.next()) {
+                if (x_.isEnd() && x_.depth() == level) break;
+                if (!x_.isStart()) continue;
+                const std::string_view child = x_.name();
+                if (child == "v") value = x_.text();
+                else if (child == "is") inlineText = richText(x_);
+                else if (child == "f") formula(cell);
+                else x_.skip();
+            }
+        }
+        cellValue(cell, type, value, inlineText);
+        sheet_.cells.push_back(std::move(cell));
+    }
+
+    void formula(CellData& cell) {
+        const std::string kind = x_.attrOr("t", "normal");
+        const std::string si = x_.attrOr("si");
+        const bool hasRef = x_.attr("ref").has_value();
+        std::string text = x_.text();
+        if (kind == "shared" && !si.empty()) {
+            if (!text.empty() && hasRef) {
+                shared_[si] = {text, cell.col, cell.row};
+            } else if (text.empty()) {
+                auto it = shared_.find(si);
+                if (it != shared_.end())
+                    text = offsetFormula(it->second.text, cell.row - it->second.row, cell.col - it->second.col);
+            }
+        }
+        if (kind != "dataTable") cell.formula = std::move(text);
+    }
+
+    void cellValue(CellData& cell, const std::string& type, std::optional<std::string>& value,
+                   std::optional<std::string>& inlineText) {
+        if (type == "inlineStr") {
+            if (inlineText) {
+                cell.type = CellValueType::String;
+                cell.text = std::move(*inlineText);
+            } else if (value) {
+                cell.type = CellValueType::String;
+                cell.text = std::move(*value);
+            }
+            return;
+        }
+        if (!value) return;
+        if (type == "s") {
+            const auto index = toInt(*value);
+            if (!index || *index < 0 || static_cast<std::size_t>(*index) >= context_.sharedStrings.size())
+                x_.fail("cell " + columnLetters(cell.col) + std::to_string(cell.row) + " refers to a missing shared string");
+            cell.type = CellValueType::String;
+            cell.text = context_.sharedStrings[static_cast<std::size_t>(*index)];
+        } else if (type == "str" || type == "d") {
+            cell.type = CellValueType::String;
+            cell.text = std::move(*value);
+        } else if (type == "b") {
+            cell.type = CellValueType::Boolean;
+            cell.number = (*value == "1" || *value == "true") ? 1 : 0;
+        } else if (type == "e") {
+            cell.type = CellValueType::Error;
+            cell.text = std::move(*value);
+        } else if (auto number = toDouble(*value)) {
+            cell.type = CellValueType::Number;
+            cell.number = *number;
+        } else if (!value->empty()) {
+            cell.type = CellValueType::String;   // not a number after all: keep the text
+            cell.text = std::move(*value);
+        }
+    }
+
+    void margins() {
+        auto margin = [&](const char* name, double& target) {
+            if (auto v = toDouble(x_.attrOr(name)); v && *v >= 0 && *v < 100) target = *v;
+        };
+        margin("left", sheet_.marginLeft);
+        margin("right", sheet_.marginRight);
+        margin("top", sheet_.marginTop);
+        margin("bottom", sheet_.marginBottom);
+    }
+
+    void rowBreaks() {
+        const int level = x_.depth();
+        if (x_.isEmpty()) return;
+        while (x_.next()) {
+            if (x_.isEnd() && x_.depth() == level) break;
+            if (x_.isStart() && x_.name() == "brk") {
+                const auto id = toInt(x_.attrOr("id"));
+                if (id && *id >= 1 && *id <= kMaxRows) sheet_.rowBreaks.push_back(static_cast<int>(*id));
+            }
+        }
+        auto& breaks = sheet_.rowBreaks;
+        std::sort(breaks.begin(), breaks.end());
+        breaks.erase(std::unique(breaks.begin(), breaks.end()), breaks.end());
+    }
+
+    SheetData sheet_;
+    XmlPull x_;
+    SheetContext& context_;
+    std::map<std::string, SharedFormula> shared_;
+    bool firstView_ = true;
+    int row_ = 0;       // current row number, 0 = outside a row or skipped
+    int lastRow_ = 0;   // for rows without a number
+    int lastCol_ = 0;   // for cells without a reference
+};
+
+}  // namespace
+
+SheetData parseWorksheet(const std::string& xml, const std::string& partName, SheetContext& context) {
+    return WorksheetReader(xml, partName, context).read();
 }
 
 void applyComments(SheetData& sheet, const std::string& xml, const std::string& partName, SheetContext& context) {

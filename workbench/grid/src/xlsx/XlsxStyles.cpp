@@ -196,93 +196,127 @@ std::string builtinNumberFormat(int id) {
     return it == kCodes.end() ? std::string() : it->second;
 }
 
-std::vector<StyleData> parseStyles(const std::string& stylesXml, const std::vector<Colour>& theme) {
-    std::map<int, std::string> numFmts;
-    std::vector<FontData> fonts;
-    std::vector<FillInfo> fills;
-    std::vector<bool> borders;
-    std::vector<XfInfo> xfs;
+namespace {
 
-    XmlPull x(stylesXml, "styles");
-    std::string section;   // the styleSheet child being read
-    std::string fillColourTag;
-    while (x.next()) {
-        const std::string n(x.name());
-        if (x.depth() == 1) {
-            section = x.isStart() && !x.isEmpty() ? n : std::string();
-            continue;
-        }
-        if (!x.isStart()) continue;
+// The parts of a styles part that cell formats refer to by index.
+class StyleParts {
+public:
+    explicit StyleParts(const std::vector<Colour>& theme) : theme_(theme) {}
+
+    // One element below a styleSheet child (`section`).
+    void element(XmlPull& x, const std::string& section, const std::string& n) {
         if (section == "numFmts" && n == "numFmt") {
             const int id = parseInt(x.attrOr("numFmtId"), -1);
-            if (id >= 0) numFmts[id] = x.attrOr("formatCode");
+            if (id >= 0) numFmts_[id] = x.attrOr("formatCode");
         } else if (section == "fonts") {
-            if (n == "font" && x.depth() == 2) {
-                fonts.emplace_back();
-                fonts.back().name = "Calibri";
-                fonts.back().size = 11;
-            } else if (!fonts.empty()) {
-                FontData& f = fonts.back();
-                if (n == "b") f.bold = x.attrOr("val", "1") != "0" && x.attrOr("val") != "false";
-                else if (n == "i") f.italic = x.attrOr("val", "1") != "0" && x.attrOr("val") != "false";
-                else if (n == "u") f.underline = x.attrOr("val", "single") != "none";
-                else if (n == "sz") f.size = std::clamp(parseDouble(x.attrOr("val"), 11), 1.0, 409.0);
-                else if (n == "name") f.name = x.attrOr("val", f.name);
-                else if (n == "color") f.colour = readColour(x, theme).value_or(0);
-            }
+            font(x, n);
         } else if (section == "fills") {
-            if (n == "fill" && x.depth() == 2) fills.emplace_back();
-            else if (!fills.empty() && n == "patternFill") fills.back().pattern = x.attrOr("patternType", "none");
-            else if (!fills.empty() && n == "fgColor") fills.back().fg = readColour(x, theme);
-            else if (!fills.empty() && n == "bgColor") fills.back().bg = readColour(x, theme);
+            if (n == "fill" && x.depth() == 2) fills_.emplace_back();
+            else if (!fills_.empty() && n == "patternFill") fills_.back().pattern = x.attrOr("patternType", "none");
+            else if (!fills_.empty() && n == "fgColor") fills_.back().fg = readColour(x, theme_);
+            else if (!fills_.empty() && n == "bgColor") fills_.back().bg = readColour(x, theme_);
         } else if (section == "borders") {
-            if (n == "border" && x.depth() == 2) borders.push_back(false);
-            else if (!borders.empty() && (n == "left" || n == "right" || n == "top" || n == "bottom" ||
-                                          n == "start" || n == "end")) {
+            if (n == "border" && x.depth() == 2) borders_.push_back(false);
+            else if (!borders_.empty() && (n == "left" || n == "right" || n == "top" || n == "bottom" ||
+                                           n == "start" || n == "end")) {
                 const std::string style = x.attrOr("style", "none");
-                if (style != "none") borders.back() = true;
+                if (style != "none") borders_.back() = true;
             }
         } else if (section == "cellXfs") {
-            if (n == "xf" && x.depth() == 2) {
-                XfInfo xf;
-                xf.numFmt = parseInt(x.attrOr("numFmtId"), 0);
-                xf.font = parseInt(x.attrOr("fontId"), 0);
-                xf.fill = parseInt(x.attrOr("fillId"), 0);
-                xf.border = parseInt(x.attrOr("borderId"), 0);
-                xfs.push_back(xf);
-            } else if (!xfs.empty() && n == "alignment") {
-                xfs.back().h = parseHAlign(x.attrOr("horizontal"));
-                xfs.back().v = parseVAlign(x.attrOr("vertical", "bottom"));
-                xfs.back().wrap = parseFlag(x.attr("wrapText"), false);
-            } else if (!xfs.empty() && n == "protection") {
-                xfs.back().locked = parseFlag(x.attr("locked"), true);
-            }
+            cellFormat(x, n);
         }
     }
 
-    std::vector<StyleData> styles;
-    styles.reserve(xfs.size());
-    for (const XfInfo& xf : xfs) {
-        StyleData s;
-        if (xf.font >= 0 && static_cast<std::size_t>(xf.font) < fonts.size()) s.font = fonts[static_cast<std::size_t>(xf.font)];
-        else if (!fonts.empty()) s.font = fonts.front();
-        if (xf.fill >= 0 && static_cast<std::size_t>(xf.fill) < fills.size()) {
-            const FillInfo& f = fills[static_cast<std::size_t>(xf.fill)];
-            if (f.pattern != "none" && f.pattern != "gray125") s.fill = f.fg ? f.fg : f.bg;
+    std::vector<StyleData> styles() const {
+        std::vector<StyleData> out;
+        out.reserve(xfs_.size());
+        for (const XfInfo& xf : xfs_) out.push_back(style(xf));
+        if (out.empty()) out.emplace_back();
+        return out;
+    }
+
+private:
+    void font(XmlPull& x, const std::string& n) {
+        if (n == "font" && x.depth() == 2) {
+            fonts_.emplace_back();
+            fonts_.back().name = "Calibri";
+            fonts_.back().size = 11;
+            return;
         }
-        if (xf.border >= 0 && static_cast<std::size_t>(xf.border) < borders.size())
-            s.border = borders[static_cast<std::size_t>(xf.border)];
-        if (auto it = numFmts.find(xf.numFmt); it != numFmts.end()) s.numberFormat = it->second;
+        if (fonts_.empty()) return;
+        FontData& f = fonts_.back();
+        if (n == "b") f.bold = x.attrOr("val", "1") != "0" && x.attrOr("val") != "false";
+        else if (n == "i") f.italic = x.attrOr("val", "1") != "0" && x.attrOr("val") != "false";
+        else if (n == "u") f.underline = x.attrOr("val", "single") != "none";
+        else if (n == "sz") f.size = std::clamp(parseDouble(x.attrOr("val"), 11), 1.0, 409.0);
+        else if (n == "name") f.name = x.attrOr("val", f.name);
+        else if (n == "color") f.colour = readColour(x, theme_).value_or(0);
+    }
+
+    void cellFormat(XmlPull& x, const std::string& n) {
+        if (n == "xf" && x.depth() == 2) {
+            XfInfo xf;
+            xf.numFmt = parseInt(x.attrOr("numFmtId"), 0);
+            xf.font = parseInt(x.attrOr("fontId"), 0);
+            xf.fill = parseInt(x.attrOr("fillId"), 0);
+            xf.border = parseInt(x.attrOr("borderId"), 0);
+            xfs_.push_back(xf);
+        } else if (!xfs_.empty() && n == "alignment") {
+            xfs_.back().h = parseHAlign(x.attrOr("horizontal"));
+            xfs_.back().v = parseVAlign(x.attrOr("vertical", "bottom"));
+            xfs_.back().wrap = parseFlag(x.attr("wrapText"), false);
+        } else if (!xfs_.empty() && n == "protection") {
+            xfs_.back().locked = parseFlag(x.attr("locked"), true);
+        }
+    }
+
+    template <class T>
+    static const T* at(const std::vector<T>& v, int index) {
+        return index >= 0 && static_cast<std::size_t>(index) < v.size() ? &v[static_cast<std::size_t>(index)] : nullptr;
+    }
+
+    StyleData style(const XfInfo& xf) const {
+        StyleData s;
+        if (const FontData* f = at(fonts_, xf.font)) s.font = *f;
+        else if (!fonts_.empty()) s.font = fonts_.front();
+        if (const FillInfo* f = at(fills_, xf.fill)) {
+            if (f->pattern != "none" && f->pattern != "gray125") s.fill = f->fg ? f->fg : f->bg;
+        }
+        if (xf.border >= 0 && static_cast<std::size_t>(xf.border) < borders_.size())
+            s.border = borders_[static_cast<std::size_t>(xf.border)];
+        if (auto it = numFmts_.find(xf.numFmt); it != numFmts_.end()) s.numberFormat = it->second;
         else s.numberFormat = builtinNumberFormat(xf.numFmt);
         if (s.numberFormat == "General") s.numberFormat.clear();
         s.hAlign = xf.h;
         s.vAlign = xf.v;
         s.wrap = xf.wrap;
         s.locked = xf.locked;
-        styles.push_back(std::move(s));
+        return s;
     }
-    if (styles.empty()) styles.emplace_back();
-    return styles;
+
+    const std::vector<Colour>& theme_;
+    std::map<int, std::string> numFmts_;
+    std::vector<FontData> fonts_;
+    std::vector<FillInfo> fills_;
+    std::vector<bool> borders_;
+    std::vector<XfInfo> xfs_;
+};
+
+}  // namespace
+
+std::vector<StyleData> parseStyles(const std::string& stylesXml, const std::vector<Colour>& theme) {
+    StyleParts parts(theme);
+    XmlPull x(stylesXml, "styles");
+    std::string section;   // the styleSheet child being read
+    while (x.next()) {
+        const std::string n(x.name());
+        if (x.depth() == 1) {
+            section = x.isStart() && !x.isEmpty() ? n : std::string();
+            continue;
+        }
+        if (x.isStart()) parts.element(x, section, n);
+    }
+    return parts.styles();
 }
 
 }  // namespace zevo::grid::xlsx
