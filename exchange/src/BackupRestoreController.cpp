@@ -57,13 +57,14 @@ std::string startFolder() {
 
 // The folder part of a path (up to its last "/") is made when missing, one level
 // only, as the dialog always did: a deeper missing folder is a mistyped path.
+// It is private: exports hold personal data.
 void makeFolderOf(const std::string& path) {
     const auto slash = path.rfind('/');
     if (slash == std::string::npos || slash == 0) return;
     const std::string folder = path.substr(0, slash);
     struct stat st{};
     if (::stat(folder.c_str(), &st) == 0) return;
-    if (::mkdir(folder.c_str(), 0777) != 0 && errno != EEXIST) {
+    if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
         const int e = errno;
         throw RuntimeError(75, std::string(std::strerror(e)) + ": " + folder, e);
     }

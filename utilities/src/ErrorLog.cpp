@@ -1,8 +1,10 @@
 #include "zevo/ErrorLog.h"
 
 #include <dlfcn.h>
+#include <fcntl.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <ctime>
 #include <mutex>
@@ -60,10 +62,15 @@ void writeErrorLogIn(const std::string& folder, const std::string& module,
         std::string entry = nowText() + " " + module + " " + procedure + "\r\n" +
                             std::to_string(number) + " : " + description + "\r\n" +
                             std::string(60, '-') + "\r\n";
-        std::FILE* f = std::fopen(path.c_str(), "ab");
-        if (!f) return;
-        std::fwrite(entry.data(), 1, entry.size(), f);
-        std::fclose(f);
+        const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
+        if (fd < 0) return;
+        for (std::size_t done = 0; done < entry.size();) {
+            const ssize_t n = write(fd, entry.data() + done, entry.size() - done);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) break;
+            done += static_cast<std::size_t>(n);
+        }
+        close(fd);
     } catch (...) {
         // A log that cannot be written must not disturb the caller.
     }

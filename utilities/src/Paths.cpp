@@ -1,4 +1,5 @@
 // Program folder and resolution of the installation's relative paths.
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -6,6 +7,7 @@
 #include <string>
 
 #include "zevo/RuntimeError.h"
+#include "zevo/UserFolders.h"
 #include "zevo/clsMessageBox.h"
 
 namespace zevo {
@@ -29,10 +31,11 @@ void writePathReport(const std::string& folder, int number, const std::string& t
     try {
         std::string body = "GetAbsolutePath: " + std::to_string(number) + " : " + text +
                            "\r\nApp path: " + folder + "\r\n";
-        std::FILE* f = std::fopen((folder + "/Log.log").c_str(), "wb");
-        if (!f) return;
-        std::fwrite(body.data(), 1, body.size(), f);
-        std::fclose(f);
+        const std::string path = errorLogFolder(folder) + "/Log.log";
+        const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+        if (fd < 0) return;
+        [[maybe_unused]] ssize_t n = write(fd, body.data(), body.size());
+        close(fd);
     } catch (...) {
     }
 }

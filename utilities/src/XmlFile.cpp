@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "zevo/RuntimeError.h"
+#include "zevo/UserFolders.h"
 #include "zevo/Xml.h"
 
 namespace zevo::xml {
@@ -35,12 +36,6 @@ std::string folderOf(const std::string& path) {
     return path.substr(0, slash);
 }
 
-mode_t currentUmask() {
-    mode_t m = umask(0);
-    umask(m);
-    return m;
-}
-
 }  // namespace
 
 namespace {
@@ -64,10 +59,9 @@ std::string writeTemporary(const std::string& path, const std::string& bytes) {
         throwErrno(e, path);
     };
 
-    // Keep the permissions of the file being replaced; new files get the usual ones.
-    struct stat st{};
-    mode_t mode = (stat(path.c_str(), &st) == 0) ? (st.st_mode & 07777) : (0666 & ~currentUmask());
-    fchmod(fd, mode);
+    // Saved files hold personal data: a new one is readable by its owner alone; a
+    // replaced one keeps its mode.
+    fchmod(fd, privateFileMode(path));
 
     size_t done = 0;
     while (done < bytes.size()) {

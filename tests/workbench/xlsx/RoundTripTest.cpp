@@ -2,6 +2,9 @@
 // templates, report workbooks and Excel exports survive a save.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -260,6 +263,16 @@ TEST(XlsxWriterFailures, ReplacedFileKeepsItsPermissions) {
     fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     writeXlsx(everything(), path);
     EXPECT_EQ(fs::status(path).permissions(), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+}
+
+TEST(XlsxWriterFailures, NewWorkbookIsForItsOwnerAlone) {
+    TempFolder tmp;
+    const std::string path = tmp.file("new.xlsx");
+    const mode_t oldMask = umask(022);
+    writeXlsx(everything(), path);
+    umask(oldMask);
+    namespace fs = std::filesystem;
+    EXPECT_EQ(fs::status(path).permissions(), fs::perms::owner_read | fs::perms::owner_write);
 }
 
 TEST(XlsxWriterFailures, MissingFolderIsPathNotFound) {

@@ -1,14 +1,16 @@
 #pragma once
 // The error log "LogFile.txt": three-line entries appended beside the deliverable
-// that logs (the program beside the program, the rules library beside itself).
+// that logs (the program beside the program, the rules library beside itself),
+// or in the user's state folder when the tree is installed (see UserFolders.h).
 #include <exception>
 #include <string>
 
 #include "zevo/RuntimeError.h"
+#include "zevo/UserFolders.h"
 
 namespace zevo {
 
-// Appends one entry to folder + "/LogFile.txt". Never throws: a log that cannot be
+// Appends one entry to folder + "/LogFile.txt" (created 0600). Never throws: a log that cannot be
 // written is dropped silently so that the procedure that was logging carries on.
 void writeErrorLogIn(const std::string& folder, const std::string& module,
                      const std::string& procedure, long number,
@@ -33,7 +35,7 @@ const char kLogAnchor = 0;
 inline void WriteErrorLog(const std::string& module, const std::string& procedure, long number,
                           const std::string& description) noexcept {
     std::string folder = errorLogFolderOverride();
-    if (folder.empty()) folder = moduleFolderOf(&detail::kLogAnchor);
+    if (folder.empty()) folder = errorLogFolder(moduleFolderOf(&detail::kLogAnchor));
     writeErrorLogIn(folder, module, procedure, number, description);
 }
 

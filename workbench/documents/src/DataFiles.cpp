@@ -7,6 +7,7 @@
 #include "NumericText.h"
 #include "zevo/RuntimeError.h"
 #include "zevo/Text.h"
+#include "zevo/UserFolders.h"
 #include "zevo/clsMessageBox.h"
 #include "zevo/clsVariables.h"
 #include "zevo/documents/Attributes.h"
@@ -30,7 +31,8 @@ std::string quarterPart(const std::string& threeMonths) {
 }  // namespace
 
 std::string dataFolderPath() {
-    std::string path = clsMessageBox().GetAbsolutePath("..\\DataFiles\\ZEVO\\");
+    std::string path = usesPerUserFolders() ? userDataFolder() + "/DataFiles/ZEVO/"
+                                            : clsMessageBox().GetAbsolutePath("..\\DataFiles\\ZEVO\\");
     if (!path.empty() && path.back() != '/') path += '/';
     return path;
 }
@@ -39,7 +41,11 @@ std::string ensureDataFolder() {
     std::string path = dataFolderPath();
     if (path.empty()) throw RuntimeError(err::kPathNotFound, "Path not found: data folder");
     std::error_code ec;
-    std::filesystem::create_directories(path, ec);
+    try {
+        createPrivateFolders(path);
+    } catch (const std::filesystem::filesystem_error& e) {
+        ec = e.code();
+    }
     if (ec || !std::filesystem::is_directory(path)) {
         int number = ec == std::errc::permission_denied ? err::kPermissionDenied
                      : ec == std::errc::no_such_file_or_directory ? err::kPathNotFound

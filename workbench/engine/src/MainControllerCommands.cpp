@@ -7,6 +7,7 @@
 
 #include "zevo/ErrorLog.h"
 #include "zevo/RuntimeError.h"
+#include "zevo/UserFolders.h"
 #include "zevo/clsMessageBox.h"
 #include "zevo/clsVariables.h"
 #include "zevo/documents/Attributes.h"

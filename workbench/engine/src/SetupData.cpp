@@ -10,6 +10,7 @@
 #include "EngineText.h"
 #include "zevo/ErrorLog.h"
 #include "zevo/RuntimeError.h"
+#include "zevo/UserFolders.h"
 #include "zevo/clsMessageBox.h"
 #include "zevo/clsVariables.h"
 #include "zevo/documents/Attributes.h"
@@ -286,7 +287,11 @@ std::string keepDamagedCopy(const std::string& path, std::string& error) {
     std::error_code ec;
     const fs::path source(path);
     const fs::path folder = source.parent_path() / "Backup";
-    fs::create_directories(folder, ec);
+    try {
+        createPrivateFolders(folder.string());
+    } catch (const fs::filesystem_error& e) {
+        ec = e.code();
+    }
     if (!ec && !fs::is_directory(folder, ec)) ec = std::make_error_code(std::errc::not_a_directory);
     if (!ec) {
         const std::time_t now = std::time(nullptr);
@@ -298,7 +303,10 @@ std::string keepDamagedCopy(const std::string& path, std::string& error) {
         fs::path target = folder / (stem + ".xml");
         for (int n = 2; fs::exists(target, ec); ++n)
             target = folder / (stem + "_" + std::to_string(n) + ".xml");
-        if (fs::copy_file(source, target, ec) && !ec) return target.string();
+        if (fs::copy_file(source, target, ec) && !ec) {
+            fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write, ec);   // personal data
+            return target.string();
+        }
     }
     error = "Cannot keep a copy of " + path + " in " + folder.string() + ": " +
             (ec ? ec.message() : std::string("copy failed"));

@@ -15,6 +15,7 @@
 #include <memory>
 
 #include "zevo/RuntimeError.h"
+#include "zevo/UserFolders.h"
 
 namespace zevo::grid {
 
@@ -194,15 +195,9 @@ std::string reserveTemporary(const std::filesystem::path& target) {
         fail(err == EACCES || err == EPERM || err == EROFS ? kErrPermissionDenied : kErrFileAccess,
              "Cannot write in " + folder.string() + ": " + std::strerror(err));
     }
-    // A replaced file keeps its permissions; a new one gets the user's usual ones.
-    struct stat existing {};
-    if (stat(target.c_str(), &existing) == 0) {
-        fchmod(fd, existing.st_mode & 07777);
-    } else {
-        const mode_t mask = umask(0);
-        umask(mask);
-        fchmod(fd, 0666 & ~mask);
-    }
+    // Workbooks of the report hold personal data: a new one is for its owner
+    // alone; a replaced one keeps its mode.
+    fchmod(fd, privateFileMode(target.string()));
     close(fd);
     return pattern;
 }

@@ -8,10 +8,12 @@
 
 namespace zevo::documents {
 
-// "..\DataFiles\ZEVO\" made absolute, ending with "/".
+// "..\DataFiles\ZEVO\" made absolute, ending with "/"; the user's own
+// "$XDG_DATA_HOME/zevo/DataFiles/ZEVO/" when the tree is installed or not
+// writable (see zevo/UserFolders.h).
 std::string dataFolderPath();
-// The data folder, created with its parents when missing. RuntimeError 70/76/75
-// when it cannot be made.
+// The data folder, created with its parents (0700) when missing. RuntimeError
+// 70/76/75 when it cannot be made.
 std::string ensureDataFolder();
 
 // The period part of a sheet data file name for the menu entry and the session's
