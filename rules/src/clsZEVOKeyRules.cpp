@@ -4,6 +4,7 @@
 
 #include "clsZEVO.h"
 #include "zevo/ErrorLog.h"
+#include "zevo/grid/GridStateGuard.h"
 #include "zevo/sheetdocs/CellAddress.h"
 #include "zevo/rules/mdlFuntions.h"
 
@@ -67,25 +68,27 @@ void clsZEVO::fps_KeyUp(int keyCode, int shift) {
             }
             return;
         }
-        g.setEventsEnabled(false);
-        if (keyCode == kF5 || keyCode == kF6) renumberRows(sheet);
-        if (keyCode == kF5) {
-            if (sheet == 1) {
-                for (const char* c : {"AB", "AK"}) ProvinceChanged(colOf(c), row + 1, "");
-            } else if (sheet == 2) {
-                for (const char* c : {"I", "P", "CC", "CK"}) ProvinceChanged(colOf(c), row + 1, "");
+        {
+            grid::GridStateGuard quiet(g, grid::GridStateGuard::Events::Off,
+                                       grid::GridStateGuard::Cell::Moved);
+            if (keyCode == kF5 || keyCode == kF6) renumberRows(sheet);
+            if (keyCode == kF5) {
+                if (sheet == 1) {
+                    for (const char* c : {"AB", "AK"}) ProvinceChanged(colOf(c), row + 1, "");
+                } else if (sheet == 2) {
+                    for (const char* c : {"I", "P", "CC", "CK"}) ProvinceChanged(colOf(c), row + 1, "");
+                }
+            }
+            if (keyCode == kDelete && sheet == 1) {
+                const std::string column = letters(col);
+                if (column == "Q") SexChanged(col, row, "");
+                // The country's id goes with its text, or the country comes back on reopening.
+                else if (column == "S" || column == "AH") NationalityChanged(col, row, "");
+                else if (column == "AB" || column == "AK") ProvinceChanged(col, row, "");
+                else if (column == "AD" || column == "AM") DistrictChanged(col, row, "");
+                else if (column == "AF" || column == "AO") WardChanged(col, row, "");
             }
         }
-        if (keyCode == kDelete && sheet == 1) {
-            const std::string column = letters(col);
-            if (column == "Q") SexChanged(col, row, "");
-            // The country's id goes with its text, or the country comes back on reopening.
-            else if (column == "S" || column == "AH") NationalityChanged(col, row, "");
-            else if (column == "AB" || column == "AK") ProvinceChanged(col, row, "");
-            else if (column == "AD" || column == "AM") DistrictChanged(col, row, "");
-            else if (column == "AF" || column == "AO") WardChanged(col, row, "");
-        }
-        g.setEventsEnabled(true);
         if (keyCode == kF5) {
             Change(col, row);
             // The new individual starts with the date of the row above; only sheet 1
@@ -102,7 +105,6 @@ void clsZEVO::fps_KeyUp(int keyCode, int shift) {
         }
     } catch (const std::exception& e) {
         WriteErrorLog("clsZEVO", "fps_KeyUp", e);
-        if (fps_) fps_->setEventsEnabled(true);
     }
 }
 

@@ -64,8 +64,7 @@ public:
     }
     void SheetChanged(int oldSheet, int newSheet) override {
         try {
-            owner_.grid_.setSheet(newSheet);
-            owner_.session_.currentSheet = newSheet;
+            // The window's change handler has already addressed the new sheet and made it current.
             if (owner_.grid_.sheetVisible()) owner_.SetStatus(-1, -1);
         } catch (const std::exception& e) {
             WriteErrorLog(kModule, "fpSpread1_SheetChanged", e);

@@ -15,6 +15,7 @@
 #include "zevo/documents/SessionFile.h"
 #include "zevo/engine/MainController.h"
 #include "zevo/engine/SetupData.h"
+#include "zevo/grid/GridStateGuard.h"
 #include "zevo/sheetdocs/CellAddress.h"
 
 namespace zevo::engine {
@@ -128,54 +129,60 @@ void MainController::ResetAdjustData() {
 // ---------------------------------------------------------------- checks
 
 void MainController::CallFinish(bool skipRules) {
-    const bool events = grid_.eventsEnabled();
-    try {
-        view().processEvents();
-        view().setStatusVisible(false);
-        view().setGridVisible(false);
-        grid_.setRedraw(false);
-        const int shownSheet = grid_.activeSheet();
-        grid_.setSheet(shownSheet);
-        const int shownCol = grid_.activeCol(), shownRow = grid_.activeRow();
+    {
+        grid::GridStateGuard keep(grid_, grid::GridStateGuard::Events::AsTheyAre,
+                                  grid::GridStateGuard::Cell::Moved);
+        try {
+            view().processEvents();
+            view().setStatusVisible(false);
+            view().setGridVisible(false);
+            grid_.setRedraw(false);
+            const int shownSheet = grid_.activeSheet();
+            grid_.setSheet(shownSheet);
+            const int shownCol = grid_.activeCol(), shownRow = grid_.activeRow();
 
-        grid_.setEventsEnabled(false);
-        for (const auto& [key, colour] : session_.colourRestore.entries()) {
-            const auto cut = key.find('_');
-            if (cut == std::string::npos) continue;
-            const int sheet = std::stoi(key.substr(0, cut));
-            int col = 0, row = 0;
-            sheetdocs::ParserCellID(grid_, key.substr(cut + 1), col, row);
-            if (sheet < 1 || sheet > grid_.sheetCount() || col < 1 || row < 1) continue;
-            grid_.setSheet(sheet);
-            grid_.setPosition(col, row);
-            grid_.setNote("");
-            grid_.setBackColor(colour);
-        }
-        session_.colourRestore.clear();
-        grid_.setEventsEnabled(true);
+            {
+                grid::GridStateGuard quiet(grid_, grid::GridStateGuard::Events::Off,
+                                           grid::GridStateGuard::Cell::Moved);
+                for (const auto& [key, colour] : session_.colourRestore.entries()) {
+                    const auto cut = key.find('_');
+                    if (cut == std::string::npos) continue;
+                    const int sheet = std::stoi(key.substr(0, cut));
+                    int col = 0, row = 0;
+                    sheetdocs::ParserCellID(grid_, key.substr(cut + 1), col, row);
+                    if (sheet < 1 || sheet > grid_.sheetCount() || col < 1 || row < 1) continue;
+                    grid_.setSheet(sheet);
+                    grid_.setPosition(col, row);
+                    grid_.setNote("");
+                    grid_.setBackColor(colour);
+                }
+                session_.colourRestore.clear();
+            }
+            // The completion pass runs with events on; the outer guard puts back the caller's switch.
+            grid_.setEventsEnabled(true);
 
-        const int count = grid_.sheetCount();
-        std::vector<std::pair<int, int>> active(count + 1);
-        for (int s = 1; s <= count; ++s) {
-            grid_.setActiveSheet(s);
-            grid_.setSheet(s);
-            active[s] = {grid_.activeCol(), grid_.activeRow()};
-            grid_.setActiveCell(1, 1);
+            const int count = grid_.sheetCount();
+            std::vector<std::pair<int, int>> active(count + 1);
+            for (int s = 1; s <= count; ++s) {
+                grid_.setActiveSheet(s);
+                grid_.setSheet(s);
+                active[s] = {grid_.activeCol(), grid_.activeRow()};
+                grid_.setActiveCell(1, 1);
+            }
+            ResetErrorCells();
+            if (rule_ && !skipRules) rule_->finish();
+            for (int s = 1; s <= count; ++s) {
+                grid_.setActiveSheet(s);
+                grid_.setSheet(s);
+                grid_.setActiveCell(active[s].first, active[s].second);
+            }
+            grid_.setActiveSheet(shownSheet);
+            grid_.setSheet(shownSheet);
+            grid_.setActiveCell(shownCol, shownRow);
+        } catch (const std::exception& e) {
+            WriteErrorLog(kModule, "CallFinish", e);
         }
-        ResetErrorCells();
-        if (rule_ && !skipRules) rule_->finish();
-        for (int s = 1; s <= count; ++s) {
-            grid_.setActiveSheet(s);
-            grid_.setSheet(s);
-            grid_.setActiveCell(active[s].first, active[s].second);
-        }
-        grid_.setActiveSheet(shownSheet);
-        grid_.setSheet(shownSheet);
-        grid_.setActiveCell(shownCol, shownRow);
-    } catch (const std::exception& e) {
-        WriteErrorLog(kModule, "CallFinish", e);
     }
-    grid_.setEventsEnabled(events);
     grid_.setRedraw(true);
     view().setGridVisible(true);
     view().setStatusVisible(true);

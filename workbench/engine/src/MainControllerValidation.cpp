@@ -65,20 +65,18 @@ struct CheckRow {
     grid::Colour normalColour = grid::kWhite;
 };
 
-CheckRow readCheckRow(grid::Spread& grid, int row) {
+CheckRow readCheckRow(const grid::SpreadModel& grid, int sheet, int row) {
     CheckRow r;
     const int b = grid.colNumber("B"), c = grid.colNumber("C");
-    grid.setPosition(b, row);
-    r.check = grid.text();
-    r.hasFormula = !grid.formula().empty();
-    grid.setPosition(c, row);
-    r.reference = grid.formula();
-    r.normalColour = grid.backColor();
-    r.note = grid.textAt(grid.colNumber("E"), row);
-    r.severity = QString::fromStdString(text::trimBlanks(grid.textAt(grid.colNumber("S"), row)))
+    r.check = grid.textOf(sheet, b, row);
+    r.hasFormula = !grid.formulaOf(sheet, b, row).empty();
+    r.reference = grid.formulaOf(sheet, c, row);
+    r.normalColour = grid.formatOf(sheet, c, row).fill.value_or(grid::kWhite);
+    r.note = grid.textOf(sheet, grid.colNumber("E"), row);
+    r.severity = QString::fromStdString(text::trimBlanks(grid.textOf(sheet, grid.colNumber("S"), row)))
                      .toUpper()
                      .toStdString();
-    r.order = grid.textAt(grid.colNumber("T"), row);
+    r.order = grid.textOf(sheet, grid.colNumber("T"), row);
     return r;
 }
 
@@ -94,12 +92,10 @@ bool MainController::CheckValidData() {
             return true;
         }
         std::vector<std::pair<double, std::string>> failures;
-        grid_.setSheet(header);
-        const int lastRow = grid_.maxRows();
+        const int lastRow = grid_.maxRowsOf(header);
         for (int i = kValidationFirstRow; i <= lastRow; ++i) {
-            grid_.setSheet(header);
-            if (text::trimBlanks(grid_.textAt(grid_.colNumber("B"), i)).empty()) continue;
-            const CheckRow r = readCheckRow(grid_, i);
+            if (text::trimBlanks(grid_.textOf(header, grid_.colNumber("B"), i)).empty()) continue;
+            const CheckRow r = readCheckRow(grid_, header, i);
             if (text::leadingNumber(r.check) == 1) continue;
             const bool blankReference = text::trimBlanks(r.reference).empty();
             if (r.hasFormula) {
@@ -203,16 +199,12 @@ void MainController::ResetErrorCells() {
         const int header = session_.headerSheet;
         if (header < 1 || header > grid_.sheetCount()) return;
         grid_.setRedraw(false);
-        grid_.setSheet(header);
-        const int lastRow = grid_.maxRows();
+        const int lastRow = grid_.maxRowsOf(header);
         const int b = grid_.colNumber("B"), c = grid_.colNumber("C");
         for (int i = kValidationFirstRow; i <= lastRow; ++i) {
-            grid_.setSheet(header);
-            grid_.setPosition(b, i);
-            if (grid_.formula().empty()) continue;
-            grid_.setPosition(c, i);
-            const std::string reference = grid_.formula();
-            const grid::Colour colour = grid_.backColor();
+            if (grid_.formulaOf(header, b, i).empty()) continue;
+            const std::string reference = grid_.formulaOf(header, c, i);
+            const grid::Colour colour = grid_.formatOf(header, c, i).fill.value_or(grid::kWhite);
             if (!text::trimBlanks(reference).empty()) SetCellNote(reference, colour, "", false);
         }
     } catch (const std::exception& e) {

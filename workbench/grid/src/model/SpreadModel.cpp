@@ -415,6 +415,12 @@ std::string SpreadModel::noteOf(int sheet, int col, int row) const {
     return c ? c->note : std::string();
 }
 
+std::string SpreadModel::formulaOf(int sheet, int col, int row) const {
+    const Sheet* s = d_->sheetAt(sheet - 1);
+    const Cell* c = s ? s->cellPtr(col, row) : nullptr;
+    return c && c->formula ? c->formula->expr.toText() : std::string();
+}
+
 CellFormat SpreadModel::formatOf(int sheet, int col, int row) const {
     const Sheet* s = d_->sheetAt(sheet - 1);
     return s ? d_->formatAt(*s, col, row) : CellFormat{};

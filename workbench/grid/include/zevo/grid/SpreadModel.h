@@ -263,6 +263,7 @@ public:
     CellLook look(int sheet, int col, int row) const;
     std::string textOf(int sheet, int col, int row) const;
     std::string noteOf(int sheet, int col, int row) const;
+    std::string formulaOf(int sheet, int col, int row) const;
     CellFormat formatOf(int sheet, int col, int row) const;
     bool spanOf(int sheet, int col, int row, CellSpan& span) const;
     double rowHeightOf(int sheet, int row) const;
