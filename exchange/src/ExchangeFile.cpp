@@ -6,6 +6,7 @@
 
 #include <cerrno>
 
+#include "zevo/Text.h"
 #include "zevo/Xml.h"
 
 namespace zevo::exchange {
@@ -15,24 +16,6 @@ namespace {
 void putUnit(std::string& out, unsigned unit) {
     out += static_cast<char>(unit & 0xFF);
     out += static_cast<char>(unit >> 8);
-}
-
-void putUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
 }
 
 // The code point starting at s[i] (advancing i); U+FFFD for a malformed sequence.
@@ -107,11 +90,11 @@ std::optional<std::string> fromUtf16File(std::string_view bytes) {
             if (k + 2 >= bytes.size()) return std::nullopt;
             const unsigned low = unitAt(k + 2);
             if (low < 0xDC00 || low > 0xDFFF) return std::nullopt;
-            putUtf8(out, 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
+            text::appendUtf8(out, 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
             k += 2;
             continue;
         }
-        putUtf8(out, unit);
+        text::appendUtf8(out, unit);
     }
     return out;
 }

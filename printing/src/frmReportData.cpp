@@ -9,6 +9,7 @@
 
 #include "zevo/ErrorLog.h"
 #include "zevo/RuntimeError.h"
+#include "zevo/Text.h"
 #include "zevo/clsMessageBox.h"
 #include "zevo/clsVariables.h"
 #include "zevo/documents/Attributes.h"
@@ -29,12 +30,6 @@ namespace {
 constexpr const char* kModule = "frmReportData";
 constexpr const char* kPrinterNotReady = "0057";
 constexpr double kWideNumberBound = 99999999999999.0;
-
-std::string trimmed(const std::string& s) {
-    const auto first = s.find_first_not_of(' ');
-    if (first == std::string::npos) return {};
-    return s.substr(first, s.find_last_not_of(' ') - first + 1);
-}
 
 // Every sheet ends one row and one column short of its used range (the template
 // closes each form with an empty formatted cell beyond it), never cutting a cell
@@ -133,7 +128,7 @@ void frmReportData::build() {
         }
         engine::SetupReportData(fpsReport_);
 
-        const std::string reportClass = trimmed(GetAttributeValue(vars.NodeValidity(), "Class2"));
+        const std::string reportClass = text::trimSpaces(GetAttributeValue(vars.NodeValidity(), "Class2"));
         if (!reportClass.empty()) {
             std::unique_ptr<rules::BusinessLibrary> own;
             rules::BusinessLibrary* library = sources_.library;

@@ -227,19 +227,11 @@ namespace {
 
 // Every attribute of the tree that libxml2 typed as an ID becomes plain text.
 void untypeIds(xmlNode* node) {
-    for (xmlNode* cur = node; cur;) {
-        if (cur->type == XML_ELEMENT_NODE) {
-            for (xmlAttr* a = cur->properties; a; a = a->next)
-                if (a->atype == XML_ATTRIBUTE_ID) a->atype = XML_ATTRIBUTE_CDATA;
-            if (cur->children) {
-                cur = cur->children;
-                continue;
-            }
-        }
-        while (cur && cur != node && !cur->next) cur = cur->parent;
-        if (!cur || cur == node) break;
-        cur = cur->next;
-    }
+    detail::forEachElement(node, [](xmlNode* element) {
+        for (xmlAttr* a = element->properties; a; a = a->next)
+            if (a->atype == XML_ATTRIBUTE_ID) a->atype = XML_ATTRIBUTE_CDATA;
+        return false;
+    });
 }
 
 }  // namespace

@@ -12,28 +12,19 @@ namespace {
 void ignoreError(void*, xmlErrorPtr) {}
 
 // Calls `visit` for every declared ID attribute of `node` and its descendants, in
-// document order, with its value; stops when `visit` returns true. Iterative:
-// row lists can be deep enough to make recursion a risk.
+// document order, with its value; stops when `visit` returns true.
 template <class Visit>
 bool forEachDeclaredId(xmlDoc* doc, xmlNode* node, Visit visit) {
-    for (xmlNode* cur = node; cur;) {
-        if (cur->type == XML_ELEMENT_NODE)
-            for (xmlAttr* a = cur->properties; a; a = a->next) {
-                if (!xmlIsID(doc, cur, a)) continue;
-                xmlChar* value = xmlNodeListGetString(doc, a->children, 1);
-                const bool stop = value && visit(a, value);
-                xmlFree(value);
-                if (stop) return true;
-            }
-        if (cur->type == XML_ELEMENT_NODE && cur->children) {
-            cur = cur->children;
-            continue;
+    return forEachElement(node, [&](xmlNode* element) {
+        for (xmlAttr* a = element->properties; a; a = a->next) {
+            if (!xmlIsID(doc, element, a)) continue;
+            xmlChar* value = xmlNodeListGetString(doc, a->children, 1);
+            const bool stop = value && visit(a, value);
+            xmlFree(value);
+            if (stop) return true;
         }
-        while (cur && cur != node && !cur->next) cur = cur->parent;
-        if (!cur || cur == node) break;
-        cur = cur->next;
-    }
-    return false;
+        return false;
+    });
 }
 
 }  // namespace
@@ -100,22 +91,12 @@ bool holdsShadowedIds(xmlDoc* doc) {
     });
 }
 
-bool holdsRegisteredIds(xmlDoc* doc, xmlNode* node) {
-    xmlNode* cur = node;
-    while (cur) {
-        if (cur->type == XML_ELEMENT_NODE) {
-            for (xmlAttr* a = cur->properties; a; a = a->next)
-                if (a->atype == XML_ATTRIBUTE_ID) return true;
-            if (cur->children) {
-                cur = cur->children;
-                continue;
-            }
-        }
-        while (cur && cur != node && !cur->next) cur = cur->parent;
-        if (!cur || cur == node) break;
-        cur = cur->next;
-    }
-    return false;
+bool holdsRegisteredIds(xmlDoc*, xmlNode* node) {
+    return forEachElement(node, [](xmlNode* element) {
+        for (xmlAttr* a = element->properties; a; a = a->next)
+            if (a->atype == XML_ATTRIBUTE_ID) return true;
+        return false;
+    });
 }
 
 QuietErrors::QuietErrors()

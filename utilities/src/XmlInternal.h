@@ -16,6 +16,26 @@ inline const xmlChar* toXml(const std::string& s) {
     return reinterpret_cast<const xmlChar*>(s.c_str());
 }
 
+// Calls `visit` for `node` and every element below it, in document order, until
+// it returns true (then the result is true). Iterative: row lists can be deep
+// enough to make recursion a risk.
+template <class Visit>
+bool forEachElement(xmlNode* node, Visit visit) {
+    for (xmlNode* cur = node; cur;) {
+        if (cur->type == XML_ELEMENT_NODE) {
+            if (visit(cur)) return true;
+            if (cur->children) {
+                cur = cur->children;
+                continue;
+            }
+        }
+        while (cur && cur != node && !cur->next) cur = cur->parent;
+        if (!cur || cur == node) break;
+        cur = cur->next;
+    }
+    return false;
+}
+
 // Registers the ID attributes of `node` and its descendants that are declared IDs
 // and whose values are not taken yet. An attribute whose value another attribute
 // owns (a duplicate, as in a fresh clone) stops being an ID; true when there was one.

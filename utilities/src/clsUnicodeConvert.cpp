@@ -10,10 +10,13 @@
 
 #include "zevo/ErrorLog.h"
 #include "zevo/RuntimeError.h"
+#include "zevo/Text.h"
 #include "zevo/Xml.h"
 
 namespace zevo {
 namespace {
+
+using text::appendUtf8;
 
 std::mutex gOverrideMutex;
 std::string gLibraryFolderOverride;
@@ -55,24 +58,6 @@ std::vector<Utf8Char> decodeUtf8(std::string_view s) {
         }
     }
     return out;
-}
-
-void appendUtf8(std::string& out, long code) {
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (code >> 18));
-        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
 }
 
 std::string readFile(const std::string& path) {

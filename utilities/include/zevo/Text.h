@@ -1,6 +1,6 @@
 #pragma once
-// Text helpers shared by the program and the rules library: trimming, and numbers
-// read out of texts the way the declaration files were always read.
+// Text helpers shared by the program and the rules library: trimming, numbers
+// read out of texts the way the declaration files were always read, UTF-8.
 #include <optional>
 #include <string>
 #include <string_view>
@@ -23,5 +23,8 @@ double leadingNumber(std::string_view text);
 // digits, point, digits, "e" exponent; no blanks); nullopt otherwise or when the
 // value is not finite.
 std::optional<double> plainNumber(std::string_view text);
+
+// The code point appended to out in UTF-8 (one to four bytes).
+void appendUtf8(std::string& out, char32_t code);
 
 }  // namespace zevo::text
