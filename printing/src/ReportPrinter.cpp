@@ -59,6 +59,57 @@ private:
     xml::Node validity_;
 };
 
+// The report's menu entry beside the session's menu entry and its template
+// version become the session's; returns the report's template document.
+xml::DocumentPtr loadReportTemplate(const xml::Node& sessionMenu) {
+    const xml::Node menuRoot = sessionMenu.isNull() ? xml::Node() : sessionMenu.parent();
+    xml::Node entry;
+    if (!menuRoot.isNull())
+        for (const xml::Node& m : menuRoot.childElements())
+            if (GetAttributeValue(m, "ID") == kReportMenuId) {
+                entry = m;
+                break;
+            }
+    if (entry.isNull())
+        throw RuntimeError(err::kObjectRequired, std::string("No menu entry ") + kReportMenuId);
+    const xml::Node validity = entry.firstChildElement();
+    if (validity.isNull())
+        throw RuntimeError(err::kObjectRequired, std::string("No template version of ") + kReportMenuId);
+    clsVariables vars;
+    vars.NodeMenu(entry);
+    vars.NodeValidity(validity);
+
+    const std::string templatePath =
+        clsMessageBox().GetAbsolutePath(GetAttributeValue(validity, "TemplateFolder")) +
+        GetAttributeValue(validity, "DataFile") + ".xml";
+    xml::LoadResult loaded;
+    const xml::DocumentPtr reportTemplate =
+        xml::Document::fromFile(templatePath, &loaded, xml::Trust::Installed);
+    if (!loaded.ok())
+        throw RuntimeError(loaded.status == xml::LoadStatus::NotFound ? err::kFileNotFound
+                                                                      : err::kTypeMismatch,
+                           templatePath + ": " + loaded.reason);
+    return reportTemplate;
+}
+
+// The report's cells take their values: list cells from the grid's row of the
+// record, the others from the declaration's cell of the same identifier.
+void fillReport(xml::Document& report, const xml::Document& declaration,
+                const grid::SpreadModel& grid, int record) {
+    for (const xml::Node& cell : report.elementsByTagName("Cell")) {
+        const std::string id = GetAttributeValue(cell, "CellID");
+        if (GetAttributeValue(cell.parent(), "Dynamic") != "0") {
+            int col = 0, row = 0;
+            sheetdocs::ParserCellID(grid, id, col, row);
+            // The list lives on the declaration's first sheet.
+            SetAttributeValue(cell, "Value", grid.textOf(1, col, row + record - 1));
+        } else {
+            SetAttributeValue(cell, "Value",
+                              GetAttributeValue(declaration.elementById(id), "Value"));
+        }
+    }
+}
+
 }  // namespace
 
 ReportPrinter::ReportPrinter(const grid::SpreadModel& mainGrid) : mainGrid_(mainGrid) {}
@@ -80,32 +131,7 @@ bool ReportPrinter::printTaxationRegistrationReport(const PageSelection& records
     try {
         clsVariables vars;
         SessionSnapshot saved;
-        const xml::Node menuRoot = saved.menu().isNull() ? xml::Node() : saved.menu().parent();
-        xml::Node entry;
-        if (!menuRoot.isNull())
-            for (const xml::Node& m : menuRoot.childElements())
-                if (GetAttributeValue(m, "ID") == kReportMenuId) {
-                    entry = m;
-                    break;
-                }
-        if (entry.isNull())
-            throw RuntimeError(err::kObjectRequired, std::string("No menu entry ") + kReportMenuId);
-        const xml::Node validity = entry.firstChildElement();
-        if (validity.isNull())
-            throw RuntimeError(err::kObjectRequired, std::string("No template version of ") + kReportMenuId);
-        vars.NodeMenu(entry);
-        vars.NodeValidity(validity);
-
-        const std::string templatePath =
-            clsMessageBox().GetAbsolutePath(GetAttributeValue(validity, "TemplateFolder")) +
-            GetAttributeValue(validity, "DataFile") + ".xml";
-        xml::LoadResult loaded;
-        const xml::DocumentPtr reportTemplate =
-            xml::Document::fromFile(templatePath, &loaded, xml::Trust::Installed);
-        if (!loaded.ok())
-            throw RuntimeError(loaded.status == xml::LoadStatus::NotFound ? err::kFileNotFound
-                                                                          : err::kTypeMismatch,
-                               templatePath + ": " + loaded.reason);
+        const xml::DocumentPtr reportTemplate = loadReportTemplate(saved.menu());
 
         const xml::DocumentPtr declaration = saved.declaration();
         const xml::Node list = recordList(declaration);
@@ -124,18 +150,7 @@ bool ReportPrinter::printTaxationRegistrationReport(const PageSelection& records
             if (!IsPrintedPage(records, i)) continue;
             const xml::DocumentPtr report = reportTemplate->clone();
             vars.Data(0, report);
-            for (const xml::Node& cell : report->elementsByTagName("Cell")) {
-                const std::string id = GetAttributeValue(cell, "CellID");
-                if (GetAttributeValue(cell.parent(), "Dynamic") != "0") {
-                    int col = 0, row = 0;
-                    sheetdocs::ParserCellID(mainGrid_, id, col, row);
-                    // The list lives on the declaration's first sheet.
-                    SetAttributeValue(cell, "Value", mainGrid_.textOf(1, col, row + i - 1));
-                } else {
-                    SetAttributeValue(cell, "Value",
-                                      GetAttributeValue(declaration->elementById(id), "Value"));
-                }
-            }
+            fillReport(*report, *declaration, mainGrid_, i);
             frmReportData reportData(sources);
             ++built_;
             if (job) {

@@ -44,6 +44,20 @@ frmReports::frmReports(const grid::SpreadModel& mainGrid, QWidget* parent)
     setObjectName(QStringLiteral("frmReports"));
     setWindowTitle(QStringLiteral("In tờ khai"));
     setModal(true);
+    createControls();
+    layOut();
+    controller_.Form_Load();
+    for (const std::string& name : controller_.printers()) cboPrinters->addItem(QString::fromStdString(name));
+    cboPrinters->setCurrentIndex(controller_.printerIndex());
+    txtNumberOfCopies->setText(QString::fromStdString(controller_.copiesText()));
+    clsMessageBox().SetControlCaption(this, "frmReports");
+
+    connectControls();
+    refresh();
+    resize(480, sizeHint().height());
+}
+
+void frmReports::createControls() {
     // Children in control order (captions are applied in this order).
     imgCaption = new QLabel(this);
     imgCaption->setObjectName(QStringLiteral("imgCaption"));
@@ -64,7 +78,9 @@ frmReports::frmReports(const grid::SpreadModel& mainGrid, QWidget* parent)
     cmdPrint = button(this, "cmdPrint", "In");
     cmdSavePdf = button(this, "cmdSavePdf", "Lưu PDF");
     cmdExit = button(this, "cmdExit", "Thoát");
+}
 
+void frmReports::layOut() {
     auto* form = new QGridLayout;
     form->addWidget(lblPrinter, 0, 0);
     form->addWidget(cboPrinters, 0, 1, 1, 2);
@@ -82,13 +98,9 @@ frmReports::frmReports(const grid::SpreadModel& mainGrid, QWidget* parent)
     outer->addLayout(form);
     outer->addSpacing(10);
     outer->addLayout(buttons);
+}
 
-    controller_.Form_Load();
-    for (const std::string& name : controller_.printers()) cboPrinters->addItem(QString::fromStdString(name));
-    cboPrinters->setCurrentIndex(controller_.printerIndex());
-    txtNumberOfCopies->setText(QString::fromStdString(controller_.copiesText()));
-    clsMessageBox().SetControlCaption(this, "frmReports");
-
+void frmReports::connectControls() {
     txtNumberOfCopies->installEventFilter(this);
     txtPages->installEventFilter(this);
     connect(cboPrinters, &QComboBox::currentIndexChanged, this, [this](int index) {
@@ -126,8 +138,6 @@ frmReports::frmReports(const grid::SpreadModel& mainGrid, QWidget* parent)
     });
     connect(cmdSavePdf, &QPushButton::clicked, this, [this] { savePdf(); });
     connect(cmdExit, &QPushButton::clicked, this, &QDialog::reject);
-    refresh();
-    resize(480, sizeHint().height());
 }
 
 void frmReports::refresh() {

@@ -26,6 +26,9 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    void createControls();
+    void layOut();
+    void connectControls();
     void refresh();
     void afterCommand();
 

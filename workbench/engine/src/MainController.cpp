@@ -138,22 +138,10 @@ StartResult MainController::Form_Load() {
     return StartResult::Ready;
 }
 
-void MainController::loadSteps() {
+// The message and caption catalogues, the menu entry and the template version
+// that applies today, into the session variables; returns the menu entry.
+xml::Node MainController::loadCataloguesAndMenu() {
     clsVariables vars;
-    startupTimings_.clear();
-    auto mark = std::chrono::steady_clock::now();
-    auto step = [&](const char* name) {
-        const auto now = std::chrono::steady_clock::now();
-        startupTimings_.emplace_back(name, std::chrono::duration<double, std::milli>(now - mark).count());
-        mark = now;
-    };
-    // A reload replaces the rule object: it lets go of the grid first.
-    if (rule_) {
-        rule_->fps(nullptr);
-        handler_.setRuleObject(nullptr);
-        rule_.reset();
-    }
-
     messageDoc_ = loadInstalled("Message.xml");
     const auto messageRoots = messageDoc_->elementsByTagName("Message");
     vars.NodeMessage(messageRoots.empty() ? std::vector<xml::Node>{}
@@ -184,6 +172,25 @@ void MainController::loadSteps() {
     if (validity.isNull())
         throw RuntimeError(err::kObjectRequired, "No template version applies to today");
     vars.NodeValidity(validity);
+    return menuEntry;
+}
+
+void MainController::loadSteps() {
+    startupTimings_.clear();
+    auto mark = std::chrono::steady_clock::now();
+    auto step = [&](const char* name) {
+        const auto now = std::chrono::steady_clock::now();
+        startupTimings_.emplace_back(name, std::chrono::duration<double, std::milli>(now - mark).count());
+        mark = now;
+    };
+    // A reload replaces the rule object: it lets go of the grid first.
+    if (rule_) {
+        rule_->fps(nullptr);
+        handler_.setRuleObject(nullptr);
+        rule_.reset();
+    }
+
+    const xml::Node menuEntry = loadCataloguesAndMenu();
     step("catalogues, menu and template version");
     const std::vector<xml::Node> sheets = sheetEntries();
     for (std::size_t i = 0; i < sheets.size() && i < 2; ++i)

@@ -128,6 +128,7 @@ private:
     class StatusListener;
     bool acquireInstanceLock();
     void loadSteps();
+    xml::Node loadCataloguesAndMenu();
     bool checkFrame(bool restoreNow, std::vector<std::string>& activeBefore);
     void restoreActive(const std::vector<std::string>& activeBefore);
     bool checkedExitSave();
