@@ -271,16 +271,6 @@ bool BackupRestoreController::importData() {
     }
 }
 
-bool BackupRestoreController::exportExcel(bool special) {
-    try {
-        if (excelExport) return excelExport(*this, special);
-        WriteErrorLog(kModule, "exportExcel", err::kInvalidCall, "The Excel export is not available in this build");
-    } catch (const std::exception& e) {
-        WriteErrorLog(kModule, "exportExcel", e);
-    }
-    return false;
-}
-
 bool BackupRestoreController::exportWithoutDialog(grid::Spread& grid, const std::string& path) {
     BackupRestoreController dialog(grid);
     dialog.bIsBackup = true;

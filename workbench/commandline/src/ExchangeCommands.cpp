@@ -1,6 +1,8 @@
 // --export and --import: the exchange file on the command line.
 #include <QCommandLineParser>
 
+#include <cstdio>
+
 #include "zevo/commandline/CommandLine.h"
 #include "zevo/commandline/ExchangeLink.h"
 #include "zevo/engine/MainController.h"
@@ -60,6 +62,44 @@ Command importCommand() {
         const bool imported = dialog.cmdOK_Click();
         dialog.Form_Unload();
         return imported ? kExitDone : kExitFailed;
+    };
+    return command;
+}
+
+Command exportExcelCommand() {
+    Command command;
+    command.name = QStringLiteral("export-excel");
+    command.options = {{QStringLiteral("export-excel"),
+                        QStringLiteral("Write the report of the saved declaration as a workbook into "
+                                       "<folder> (after the declaration's check unless --no-check) and "
+                                       "print the workbook's path."),
+                        QStringLiteral("folder")},
+                       {QStringLiteral("special"),
+                        QStringLiteral("With --export-excel: the A3 list with the sex names.")}};
+    command.sharedOptions = {kNoCheck, kYes};
+    command.run = [](const QCommandLineParser& parser, engine::MainController& controller) {
+        std::string file;
+        const auto exportNow = [&] {
+            BackupRestoreController dialog(controller.grid());
+            dialog.bIsBackup = true;
+            dialog.Form_Load();
+            dialog.optionClick(parser.isSet(QStringLiteral("special")) ? ExchangeOption::ExcelSpecial
+                                                                       : ExchangeOption::Excel);
+            dialog.setPath(parser.value(QStringLiteral("export-excel")).toStdString());
+            if (dialog.cmdOK_Click()) file = dialog.excelFile();
+            dialog.Form_Unload();
+        };
+        if (parser.isSet(kNoCheck)) {
+            exportNow();
+        } else {
+            controller.backupDialog = [&](bool) { exportNow(); };
+            controller.cmdExport_Click();
+            controller.backupDialog = nullptr;
+        }
+        if (file.empty()) return kExitFailed;
+        std::printf("%s\n", file.c_str());
+        std::fflush(stdout);
+        return kExitDone;
     };
     return command;
 }
