@@ -12,6 +12,7 @@
 #include "PrintTestSupport.h"
 #include "zevo/commandline/ExchangeLink.h"
 #include "zevo/exchange/BackupRestoreController.h"
+#include "zevo/grid/XlsxReader.h"
 #include "zevo/rules/ExportName.h"
 
 namespace zevo::printing::test {
@@ -160,6 +161,12 @@ TEST_F(ExcelExportTest, SpecialWorkbookNamesTheSexesAndItsFileAndPutsTheEntryBac
     const fs::path file = folder / (prefix + "_A3.xlsx");
     ASSERT_EQ(written_, file.string());
     EXPECT_EQ(modeOf(file), 0600u);
+    // The list prints as the template sets it up: A3, one page wide.
+    const grid::WorkbookData book = grid::readXlsx(file.string());
+    ASSERT_FALSE(book.sheets.empty());
+    EXPECT_EQ(book.sheets[0].paperSize, 8);
+    EXPECT_EQ(book.sheets[0].fitToWidth, 1);
+    EXPECT_TRUE(book.sheets[0].landscape);
     // Kept for a look at how a spreadsheet program shows it.
     if (const char* shots = std::getenv("ZEVO_SHOT_DIR"))
         fs::copy_file(file, fs::path(shots) / "special_A3.xlsx", fs::copy_options::overwrite_existing);
