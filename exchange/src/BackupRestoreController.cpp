@@ -23,6 +23,7 @@
 namespace zevo::exchange {
 
 using detail::FileErrorShown;
+using detail::ask;
 using detail::kModule;
 using documents::GetAttributeValue;
 using documents::SetAttributeValue;
@@ -36,10 +37,6 @@ constexpr const char* kImported = "0103";
 
 // Caption sections of the three export options, in option order.
 constexpr const char* kOptionSections[] = {"frmDataBackup", "frmExcelBackup", "frmExcelSpecialBackup"};
-
-int ask(const char* id, int style, int icon, int defaultButton = 0) {
-    return clsMessageBox().DisplayMessage(id, style, icon, "Message", defaultButton);
-}
 
 std::vector<xml::Node> sheetEntries() {
     const xml::Node validity = clsVariables().NodeValidity();

@@ -27,6 +27,7 @@
 namespace zevo::exchange {
 
 using detail::FileErrorShown;
+using detail::ask;
 using detail::kModule;
 
 namespace {
@@ -36,10 +37,6 @@ constexpr const char* kCreateFolder = "0024";
 constexpr const char* kReplaceFile = "0107";
 constexpr const char* kSpecialMenuId = "100_9";
 constexpr int kFileAlreadyExists = 58;
-
-int ask(const char* id, int style, int icon, int defaultButton = 0) {
-    return clsMessageBox().DisplayMessage(id, style, icon, "Message", defaultButton);
-}
 
 std::string trimmed(const std::string& s) {
     const auto first = s.find_first_not_of(' ');

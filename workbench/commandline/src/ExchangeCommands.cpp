@@ -13,6 +13,23 @@ namespace zevo::commandline {
 using exchange::BackupRestoreController;
 using exchange::ExchangeOption;
 
+namespace {
+
+// Runs an export as the export button does: after the declaration's check ("0016"
+// when it fails), or at once with --no-check.
+void afterCheck(const QCommandLineParser& parser, engine::MainController& controller,
+                const std::function<void()>& exportNow) {
+    if (parser.isSet(kNoCheck)) {
+        exportNow();
+        return;
+    }
+    controller.backupDialog = [&](bool) { exportNow(); };
+    controller.cmdExport_Click();
+    controller.backupDialog = nullptr;
+}
+
+}  // namespace
+
 Command exportCommand() {
     Command command;
     command.name = QStringLiteral("export");
@@ -24,15 +41,7 @@ Command exportCommand() {
     command.run = [](const QCommandLineParser& parser, engine::MainController& controller) {
         const std::string file = parser.value(QStringLiteral("export")).toStdString();
         bool written = false;
-        const auto exportNow = [&] { written = BackupRestoreController::exportWithoutDialog(controller.grid(), file); };
-        if (parser.isSet(kNoCheck)) {
-            exportNow();
-        } else {
-            // The export button's way: the check, then the export ("0016" when it fails).
-            controller.backupDialog = [&](bool) { exportNow(); };
-            controller.cmdExport_Click();
-            controller.backupDialog = nullptr;
-        }
+        afterCheck(parser, controller, [&] { written = BackupRestoreController::exportWithoutDialog(controller.grid(), file); });
         return written ? kExitDone : kExitFailed;
     };
     return command;
@@ -89,13 +98,7 @@ Command exportExcelCommand() {
             if (dialog.cmdOK_Click()) file = dialog.excelFile();
             dialog.Form_Unload();
         };
-        if (parser.isSet(kNoCheck)) {
-            exportNow();
-        } else {
-            controller.backupDialog = [&](bool) { exportNow(); };
-            controller.cmdExport_Click();
-            controller.backupDialog = nullptr;
-        }
+        afterCheck(parser, controller, exportNow);
         if (file.empty()) return kExitFailed;
         std::printf("%s\n", file.c_str());
         std::fflush(stdout);
