@@ -23,6 +23,7 @@
 namespace zevo::exchange {
 
 using detail::FileErrorShown;
+using detail::ask;
 using detail::kModule;
 using documents::GetAttributeValue;
 using documents::SetAttributeValue;
@@ -36,10 +37,6 @@ constexpr const char* kImported = "0103";
 
 // Caption sections of the three export options, in option order.
 constexpr const char* kOptionSections[] = {"frmDataBackup", "frmExcelBackup", "frmExcelSpecialBackup"};
-
-int ask(const char* id, int style, int icon, int defaultButton = 0) {
-    return clsMessageBox().DisplayMessage(id, style, icon, "Message", defaultButton);
-}
 
 std::vector<xml::Node> sheetEntries() {
     const xml::Node validity = clsVariables().NodeValidity();
@@ -269,16 +266,6 @@ bool BackupRestoreController::importData() {
         if (detail::showFileError(e) == FileErrorShown::PathMessage) view().focusPath();
         return false;
     }
-}
-
-bool BackupRestoreController::exportExcel(bool special) {
-    try {
-        if (excelExport) return excelExport(*this, special);
-        WriteErrorLog(kModule, "exportExcel", err::kInvalidCall, "The Excel export is not available in this build");
-    } catch (const std::exception& e) {
-        WriteErrorLog(kModule, "exportExcel", e);
-    }
-    return false;
 }
 
 bool BackupRestoreController::exportWithoutDialog(grid::Spread& grid, const std::string& path) {

@@ -38,6 +38,10 @@ FileErrorShown showFileError(int osError, bool existsMessage) {
     return shown;
 }
 
+int ask(const char* id, int style, int icon, int defaultButton) {
+    return clsMessageBox().DisplayMessage(id, style, icon, "Message", defaultButton);
+}
+
 FileErrorShown showFileError(const std::exception& e, bool existsMessage) {
     const auto* runtime = dynamic_cast<const RuntimeError*>(&e);
     return showFileError(runtime ? runtime->osError() : 0, existsMessage);

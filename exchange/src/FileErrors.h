@@ -17,4 +17,7 @@ enum class FileErrorShown { None, Message, PathMessage };
 FileErrorShown showFileError(int osError, bool existsMessage = false);
 FileErrorShown showFileError(const std::exception& e, bool existsMessage = false);
 
+// A message of the catalogue; the button pressed.
+int ask(const char* id, int style, int icon, int defaultButton = 0);
+
 }  // namespace zevo::exchange::detail

@@ -145,6 +145,7 @@ void frmReportData::build() {
         engine::HideInactiveSheets(fpsReport_);
         fpsReport_.setSheet(1);
         fpsReport_.setActiveSheet(1);
+        built_ = true;
     } catch (const std::exception& e) {
         WriteErrorLog(kModule, "Form_Load", e);
     }

@@ -16,18 +16,6 @@ namespace {
 constexpr int kFirstReportRow = 36;
 constexpr const char* kExportLogClass = "clsZEVOExportReport";
 
-std::string cellValue(const xml::DocumentPtr& doc, const std::string& id) {
-    if (!doc) return {};
-    return GetAttributeValue(doc->elementById(id), "Value");
-}
-
-bool allDigits(const std::string& s) {
-    if (s.empty()) return false;
-    for (char c : s)
-        if (c < '0' || c > '9') return false;
-    return true;
-}
-
 // Counts the rows with a value in G from row 36 down to the row above the "aaa"
 // marker (or the sheet's last row) and writes the count into N_31. `eachRow` runs
 // first for every row visited.
@@ -48,38 +36,6 @@ void countListedRows(grid::Spread& g, EachRow eachRow) {
 }
 
 }  // namespace
-
-std::string getPrefixExportName(const std::string& logModule) {
-    try {
-        const xml::DocumentPtr data = clsVariables().Data(0);
-        std::string taxCode = removeAll(cellValue(data, "K_9"), "-");
-        if (taxCode.size() == 10) taxCode += "000";
-
-        std::string shortName;
-        const std::string office = cellValue(data, "O_15");
-        try {
-            const xml::DocumentPtr taxOffices = xml::Document::create();
-            catalogue::loadInto(taxOffices, catalogue::kTaxOfficeFile);
-            xml::Node item = catalogue::findById(taxOffices, 2, office);
-            if (!item.isNull()) shortName = GetAttributeValue(item.parent(), "shortname");
-        } catch (const std::exception& e) {
-            // Without the catalogue the name starts with "-"; the export goes on.
-            WriteErrorLog(logModule, "getPrefixExportName", e);
-        }
-
-        std::string number = text::trimSpaces(cellValue(data, "L_17"));
-        if (number.empty() || number == "0") {
-            number = "001";
-        } else if (allDigits(number)) {
-            number.erase(0, std::min(number.find_first_not_of('0'), number.size() - 1));
-            while (number.size() < 3) number.insert(number.begin(), '0');
-        }
-        return shortName + "-" + taxCode + "-" + number;
-    } catch (const std::exception& e) {
-        WriteErrorLog(logModule, "getPrefixExportName", e);
-        return {};
-    }
-}
 
 void clsZEVOReport::Process() {
     try {

@@ -131,6 +131,8 @@ WorkbookData everything() {
     SheetData s3;
     s3.name = "Báo cáo";
     s3.landscape = true;
+    s3.paperSize = 8;     // A3, one page wide, as long as it takes
+    s3.fitToWidth = 1;
     s3.defaultRowHeightPt = 12.75;
     s3.rowHeightsPt = {{2, 15}};
     s3.cells.push_back(text(2, 2, "Chữ ký, ghi rõ họ tên", 0));
@@ -151,6 +153,9 @@ void expectSameSheet(const WorkbookData& wantBook, const SheetData& want, const 
     EXPECT_EQ(got.hidden, want.hidden);
     EXPECT_EQ(got.protectedSheet, want.protectedSheet);
     EXPECT_EQ(got.landscape, want.landscape);
+    EXPECT_EQ(got.paperSize, want.paperSize);
+    EXPECT_EQ(got.fitToWidth, want.fitToWidth);
+    EXPECT_EQ(got.fitToHeight, want.fitToHeight);
     EXPECT_DOUBLE_EQ(got.marginLeft, want.marginLeft);
     EXPECT_DOUBLE_EQ(got.marginRight, want.marginRight);
     EXPECT_DOUBLE_EQ(got.marginTop, want.marginTop);

@@ -54,7 +54,7 @@ int badArguments(std::FILE* err, const QString& why) {
 
 }  // namespace
 
-std::vector<Command> allCommands() { return {exportCommand(), importCommand(), printPdfCommand()}; }
+std::vector<Command> allCommands() { return {exportCommand(), importCommand(), printPdfCommand(), exportExcelCommand()}; }
 
 bool wantsCommandLine(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {

@@ -12,6 +12,10 @@
 
 #include "zevo/grid/Spread.h"
 
+namespace zevo::rules {
+class BusinessLibrary;
+}
+
 namespace zevo::exchange {
 
 // What the import needs of the main window.
@@ -57,9 +61,9 @@ public:
 
     // true: the export face; false: the import face. Set before Form_Load.
     bool bIsBackup = true;
-    // The Excel export of the export face; without it the command logs that the
-    // Excel export is not available.
-    std::function<bool(BackupRestoreController&, bool special)> excelExport;
+    // Where the report's "Class2" object comes from; null: the rules library in
+    // the program folder.
+    rules::BusinessLibrary* reportLibrary = nullptr;
 
     // ---- life cycle ----
     void Form_Load();
@@ -95,7 +99,16 @@ public:
     // ---- the dialog's procedures ----
     bool exportData(const std::string& filePath, bool bUnloadForm);
     bool importData();
+    // The Excel export: checks, backup, then the report workbook written whole.
+    // The special export writes the report of the "100_9" menu entry and its first
+    // validity node, and puts back the menu entry, the validity node and the first
+    // sheet document however it ends.
     bool exportExcel(bool special);
+    // The export name prefix (tax office, tax code, number) of the declaration,
+    // the same as the rules library's; errors are logged under the dialog's name.
+    static std::string getPrefixExportName();
+    // The workbook the last successful exportExcel wrote.
+    const std::string& excelFile() const { return excelFile_; }
     // Writes DataFolder + "Backup/" + kind + "_zevo_" + time + ".txt" with
     // exportData, keeping the dialog open; true when written.
     bool writeBackup(const std::string& kind);
@@ -128,6 +141,7 @@ private:
     bool sheetListShown_ = false;
     bool listHasFocus_ = false;
     std::vector<std::string> activeCopy_;
+    std::string excelFile_;
 };
 
 }  // namespace zevo::exchange

@@ -79,6 +79,8 @@ public:
     bool printed() const { return printed_; }
     bool printerFailed() const { return failed_; }
 
+    // Whether the report was built to its end (false: an error stopped it, logged).
+    bool built() const { return built_; }
     grid::SpreadModel& fpsReport() { return fpsReport_; }
     const grid::SpreadModel& fpsReport() const { return fpsReport_; }
 
@@ -104,6 +106,7 @@ private:
     int pageCounter_ = 0;
     bool printed_ = false;
     bool failed_ = false;
+    bool built_ = false;
     mutable std::unique_ptr<grid::WorkbookData> pictures_;
 };
 

@@ -128,6 +128,9 @@ void sheetLayoutOfData(Sheet& s, const SheetData& sd, const StyleAt& styleAt) {
     s.name = sd.name;
     s.visible = !sd.hidden;
     s.landscape = sd.landscape;
+    s.paperSize = sd.paperSize;
+    s.fitToWidth = sd.fitToWidth;
+    s.fitToHeight = sd.fitToHeight;
     s.margins = {sd.marginLeft, sd.marginRight, sd.marginTop, sd.marginBottom};
     s.colWidths = sd.colWidthsPx;
     for (const auto& [c, st] : sd.colStyles) s.colFormats[c] = styleAt(st);
@@ -218,6 +221,9 @@ WorkbookData SpreadModel::toWorkbookData() const {
         sd.name = s.name;
         sd.hidden = !s.visible;
         sd.landscape = s.landscape;
+        sd.paperSize = s.paperSize;
+        sd.fitToWidth = s.fitToWidth;
+        sd.fitToHeight = s.fitToHeight;
         sd.marginLeft = s.margins.left;
         sd.marginRight = s.margins.right;
         sd.marginTop = s.margins.top;

@@ -24,6 +24,9 @@ void SpreadModel::copyFrom(const SpreadModel& other) {
         s.name = src.name;
         s.visible = src.visible;
         s.landscape = src.landscape;
+        s.paperSize = src.paperSize;
+        s.fitToWidth = src.fitToWidth;
+        s.fitToHeight = src.fitToHeight;
         s.margins = src.margins;
         s.font = src.font;
         s.maxCols = src.maxCols;

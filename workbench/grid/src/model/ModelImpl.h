@@ -68,6 +68,7 @@ struct Sheet {
     bool visible = true;
     bool landscape = false;
     PageMargins margins;
+    int paperSize = 0, fitToWidth = 0, fitToHeight = 0;   // as in SheetData
     FontData font;
     int maxCols = 0;
     int maxRows = 0;

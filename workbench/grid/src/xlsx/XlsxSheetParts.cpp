@@ -142,11 +142,28 @@ private:
         } else if (n == "sheetProtection") {
             sheet_.protectedSheet = isTrue(x_.attr("sheet"));
         } else if (n == "pageSetup") {
-            sheet_.landscape = x_.attrOr("orientation") == "landscape";
+            pageSetup();
+        } else if (n == "pageSetUpPr") {
+            fitToPage_ = isTrue(x_.attr("fitToPage"));
         } else if (n == "rowBreaks") {
             rowBreaks();
         } else if (n == "extLst" || n == "colBreaks" || n == "conditionalFormatting" || n == "dataValidations") {
             x_.skip();
+        }
+    }
+
+    // Orientation, paper and, for a sheet fitted to pages (flagged earlier, in
+    // sheetPr), the pages wide and high (1 each unless given).
+    void pageSetup() {
+        sheet_.landscape = x_.attrOr("orientation") == "landscape";
+        const auto count = [&](const char* name, const char* otherwise) {
+            const auto v = toDouble(x_.attrOr(name, otherwise));
+            return v && *v >= 0 && *v <= 32767 ? static_cast<int>(*v) : 0;
+        };
+        sheet_.paperSize = count("paperSize", "0");
+        if (fitToPage_) {
+            sheet_.fitToWidth = count("fitToWidth", "1");
+            sheet_.fitToHeight = count("fitToHeight", "1");
         }
     }
 
@@ -326,6 +343,7 @@ private:
     }
 
     SheetData sheet_;
+    bool fitToPage_ = false;
     XmlPull x_;
     SheetContext& context_;
     std::map<std::string, SharedFormula> shared_;

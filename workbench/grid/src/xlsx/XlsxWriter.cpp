@@ -173,6 +173,9 @@ void writeSheet(lxw_worksheet* ws, const SheetData& s, FormatCache& formats) {
     if (s.landscape) worksheet_set_landscape(ws);
     else worksheet_set_portrait(ws);
     worksheet_set_margins(ws, s.marginLeft, s.marginRight, s.marginTop, s.marginBottom);
+    if (s.paperSize > 0 && s.paperSize < 256) worksheet_set_paper(ws, static_cast<std::uint8_t>(s.paperSize));
+    if (s.fitToWidth > 0)
+        worksheet_fit_to_pages(ws, static_cast<std::uint16_t>(s.fitToWidth), static_cast<std::uint16_t>(s.fitToHeight));
     if (s.frozenRows > 0 || s.frozenCols > 0)
         worksheet_freeze_panes(ws, static_cast<lxw_row_t>(std::max(0, s.frozenRows)), static_cast<lxw_col_t>(std::max(0, s.frozenCols)));
 }

@@ -48,6 +48,9 @@ std::vector<Command> allCommands();
 Command exportCommand();
 Command importCommand();
 
+// The report as a workbook: --export-excel FOLDER [--special] [--no-check] [--yes].
+Command exportExcelCommand();
+
 // The reports in one PDF: --print-pdf FILE [--pages LIST] [--no-check].
 Command printPdfCommand();
 

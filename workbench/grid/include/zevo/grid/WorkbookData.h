@@ -82,6 +82,9 @@ struct SheetData {
     bool landscape = false;
     // Page margins in inches (left, right, top, bottom).
     double marginLeft = 0.7, marginRight = 0.7, marginTop = 0.75, marginBottom = 0.75;
+    int paperSize = 0;     // spreadsheet paper code (9 = A4, 8 = A3); 0 = the printer's default
+    int fitToWidth = 0;    // fitted to pages: pages wide; 0 = not fitted
+    int fitToHeight = 0;   // fitted to pages: pages high; 0 = as many as needed
     int maxCol = 0;   // used range (1-based, inclusive); 0 = empty sheet
     int maxRow = 0;
     double defaultRowHeightPt = kSheetDefaultRowHeightPt;
