@@ -13,6 +13,7 @@
 #include "FileErrors.h"
 #include "zevo/ErrorLog.h"
 #include "zevo/RuntimeError.h"
+#include "zevo/Text.h"
 #include "zevo/UserFolders.h"
 #include "zevo/clsMessageBox.h"
 #include "zevo/clsVariables.h"
@@ -37,12 +38,6 @@ constexpr const char* kCreateFolder = "0024";
 constexpr const char* kReplaceFile = "0107";
 constexpr const char* kSpecialMenuId = "100_9";
 constexpr int kFileAlreadyExists = 58;
-
-std::string trimmed(const std::string& s) {
-    const auto first = s.find_first_not_of(' ');
-    if (first == std::string::npos) return {};
-    return s.substr(first, s.find_last_not_of(' ') - first + 1);
-}
 
 // The workbook writer's error numbers carry no errno; give them the one whose
 // message fits.
@@ -110,12 +105,12 @@ std::string BackupRestoreController::getPrefixExportName() { return rules::getPr
 bool BackupRestoreController::exportExcel(bool special) {
     excelFile_.clear();
     try {
-        if (trimmed(path_).empty()) {
+        if (text::trimSpaces(path_).empty()) {
             ask(kEmptyPath, msOKOnly, miInformation);
             view().focusPath();
             return false;
         }
-        std::string folder = clsMessageBox().GetAbsolutePath(trimmed(path_));
+        std::string folder = clsMessageBox().GetAbsolutePath(text::trimSpaces(path_));
         while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
         if (folder.empty()) throw RuntimeError(err::kInvalidCall, "Invalid export folder: " + path_, EINVAL);
         const std::string file = folder + "/" + getPrefixExportName() + (special ? "_A3.xlsx" : ".xlsx");
