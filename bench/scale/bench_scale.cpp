@@ -5,7 +5,10 @@
 // shows medians, the peak resident memory of the run and the growth exponent
 // between the two largest sizes (log of the time ratio over log of the size ratio).
 //
-//   QT_QPA_PLATFORM=offscreen bench_scale [--runs N] [--limit SECONDS] [sizes...]
+//   QT_QPA_PLATFORM=offscreen bench_scale [--runs N] [--limit SECONDS] [--sheets 1|2|3] [sizes...]
+//
+// --limit ends a run that takes longer (its figures are then missing); --sheets
+// measures one case only (3: both sheets).
 #include <QApplication>
 #include <QPixmap>
 
@@ -212,11 +215,12 @@ double median(std::vector<double> v) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    int runs = 3, limit = 600;
+    int runs = 3, limit = 600, onlyMode = 0;
     std::vector<int> sizes;
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--runs") && i + 1 < argc) runs = std::atoi(argv[++i]);
         else if (!std::strcmp(argv[i], "--limit") && i + 1 < argc) limit = std::atoi(argv[++i]);
+        else if (!std::strcmp(argv[i], "--sheets") && i + 1 < argc) onlyMode = std::atoi(argv[++i]);
         else sizes.push_back(std::atoi(argv[i]));
     }
     if (sizes.empty()) sizes = {1000, 5000, 10000, 20000};
@@ -261,6 +265,7 @@ int main(int argc, char** argv) {
     double load[3] = {};
     for (int mode = 1; mode <= 3; ++mode)
         for (int n : sizes) {
+            if (onlyMode && mode != onlyMode) continue;
             std::vector<double> samples[kFigures];
             for (int run = 0; run < runs; ++run) {
                 int fds[2];
@@ -298,6 +303,7 @@ int main(int argc, char** argv) {
     for (const char* name : kNames) std::printf(" %12s", name);
     std::printf("\n");
     for (int mode = 1; mode <= 3; ++mode) {
+        if (onlyMode && mode != onlyMode) continue;
         for (int n : sizes) {
             std::printf("%-8s %7d", modes[mode], n);
             for (double v : medians[{mode, n}]) std::printf(" %12.1f", v);
