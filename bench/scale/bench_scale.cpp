@@ -188,15 +188,18 @@ int runCase(int argc, char** argv, int individuals, int sheets, const fs::path& 
     const int sheet = (sheets & 1) ? 1 : 2;
     const int firstRow = sheet == 1 ? 38 : 5;
     const int col = grid::columnNumber(sheet == 1 ? "K" : "C");
+    // A list at its "MaxRows" takes no more rows: no figure then.
     grid.userShowSheet(sheet);
+    int rowsBefore = grid.maxRowsOf(sheet);
     grid.userMoveTo(col, firstRow);
     start = Clock::now();
     grid.userKeyUp(grid::keys::kF5, 0);
-    f[4] = msSince(start);
+    f[4] = grid.maxRowsOf(sheet) > rowsBefore ? msSince(start) : NAN;
+    rowsBefore = grid.maxRowsOf(sheet);
     grid.userMoveTo(col, firstRow + individuals);
     start = Clock::now();
     grid.userKeyUp(grid::keys::kF5, 0);
-    f[5] = msSince(start);
+    f[5] = grid.maxRowsOf(sheet) > rowsBefore ? msSince(start) : NAN;
     f[6] = peakMegabytes();
 
     for (double v : f) std::fprintf(out, "%f ", v);
@@ -207,6 +210,7 @@ int runCase(int argc, char** argv, int individuals, int sheets, const fs::path& 
 }
 
 double median(std::vector<double> v) {
+    v.erase(std::remove_if(v.begin(), v.end(), [](double x) { return std::isnan(x); }), v.end());
     if (v.empty()) return NAN;
     std::sort(v.begin(), v.end());
     return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
@@ -299,6 +303,7 @@ int main(int argc, char** argv) {
 
     std::printf("medians of %d runs (ms; peak resident MB); load average %.2f %.2f %.2f\n", runs, load[0],
                 load[1], load[2]);
+    std::printf("nan: run over the limit, or F5 on a list at its MaxRows\n");
     std::printf("%-8s %7s", "sheets", "rows");
     for (const char* name : kNames) std::printf(" %12s", name);
     std::printf("\n");
@@ -309,13 +314,24 @@ int main(int argc, char** argv) {
             for (double v : medians[{mode, n}]) std::printf(" %12.1f", v);
             std::printf("\n");
         }
-        // Growth between the two largest sizes measured.
+        // Growth from the first size of 5,000 or more (else the second largest) to
+        // the largest size with a figure.
         if (sizes.size() >= 2) {
-            const int a = sizes[sizes.size() - 2], b = sizes.back();
             std::printf("%-8s %7s", modes[mode], "exp");
             for (int k = 0; k < kFigures; ++k) {
-                const double x = medians[{mode, a}][k], y = medians[{mode, b}][k];
-                std::printf(" %12.2f", std::log(y / x) / std::log(double(b) / a));
+                int a = 0, b = 0;
+                for (int n : sizes)
+                    if (!std::isnan(medians[{mode, n}][k])) b = n;
+                for (int n : sizes)
+                    if (n >= 5000 && n < b && !std::isnan(medians[{mode, n}][k])) {
+                        a = n;
+                        break;
+                    }
+                if (!a)
+                    for (int n : sizes)
+                        if (n < b && !std::isnan(medians[{mode, n}][k])) a = n;
+                const double x = a ? medians[{mode, a}][k] : NAN, y = b ? medians[{mode, b}][k] : NAN;
+                std::printf(" %12.2f", a ? std::log(y / x) / std::log(double(b) / a) : NAN);
             }
             std::printf("\n");
         }
