@@ -78,11 +78,13 @@ private:
     xmlStructuredErrorFunc oldHandler_;
 };
 
-// The parse's own start of document, followed by an ID table sized for the
-// document (estimated from its length) before the first ID is registered.
+// The parse's own handling of the document type, followed by an ID table sized for
+// the document (estimated from its length) before the first ID is registered.
+// Only a document with an internal subset can declare IDs.
 thread_local std::size_t tExpectedIds = 0;
-void startDocumentWithIdTable(void* context) {
-    xmlSAX2StartDocument(context);
+void internalSubsetWithIdTable(void* context, const xmlChar* name, const xmlChar* externalId,
+                               const xmlChar* systemId) {
+    xmlSAX2InternalSubset(context, name, externalId, systemId);
     auto* ctxt = static_cast<xmlParserCtxtPtr>(context);
     if (ctxt && ctxt->myDoc) detail::presizeIdTable(ctxt->myDoc, tExpectedIds);
 }
@@ -130,7 +132,7 @@ LoadResult Document::load(const std::string& bytes, const std::string& url, Trus
             // A sheet document's Cell element with its identifier takes some 50
             // bytes or more.
             tExpectedIds = bytes.size() / 48;
-            if (ctxt->sax) ctxt->sax->startDocument = startDocumentWithIdTable;
+            if (ctxt->sax) ctxt->sax->internalSubset = internalSubsetWithIdTable;
             doc = xmlCtxtReadMemory(ctxt, bytes.data(), static_cast<int>(bytes.size()),
                                     url.empty() ? nullptr : url.c_str(), nullptr,
                                     optionsFor(trust, validation));
