@@ -194,6 +194,7 @@ int main(int argc, char** argv) {
     } else {
         int status = 0;
         ::waitpid(maker, &status, 0);
+        fs::remove_all(fs::temp_directory_path() / ("zevo-bench-scale-make-" + std::to_string(maker)));
         if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return 1;
     }
 
@@ -221,6 +222,9 @@ int main(int argc, char** argv) {
                 std::fclose(in);
                 int status = 0;
                 ::waitpid(child, &status, 0);
+                // The child ends without tearing down: its copy of the tree goes here.
+                const std::string tag = std::to_string(child);
+                fs::remove_all(fs::temp_directory_path() / ("zevo-bench-scale-" + tag + "-" + tag));
                 if (!ok) {
                     std::fprintf(stderr, "%s, %d: run failed or over %d s\n", modes[mode], n, limit);
                     break;
