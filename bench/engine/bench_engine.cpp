@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "../SheetDataFile.h"
 #include "zevo/ErrorLog.h"
 #include "zevo/ScriptedMessagePresenter.h"
 #include "zevo/clsMessageBox.h"
@@ -35,66 +36,6 @@ namespace {
 
 double msSince(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-std::string moveRow(const grid::Spread& grid, const std::string& id, int delta) {
-    int c = 0, r = 0;
-    sheetdocs::ParserCellID(grid, id, c, r);
-    return c > 0 ? sheetdocs::MakeCellID(grid, c, r + delta) : id;
-}
-
-// The blank sheet-1 document with its list grown to `count` filled individuals.
-void writeDataFile(const std::string& blankPath, const std::string& target, int count) {
-    grid::SpreadModel letters;   // only for the column letter conversions
-    xml::LoadResult result;
-    auto doc = xml::Document::fromFile(blankPath, &result);
-    if (!result.ok()) {
-        std::fprintf(stderr, "cannot read %s: %s\n", blankPath.c_str(), result.reason.c_str());
-        std::exit(1);
-    }
-    xml::Node group;
-    for (const xml::Node& section : doc->elementsByTagName("Section"))
-        if (documents::GetAttributeValue(section, "Dynamic") == "1") {
-            group = section.firstChildElement("Cells");
-            break;
-        }
-    int reportRows = 0, first = 0, last = 0;
-    const int rows = sheetdocs::GetRowGroupSize(letters, group, reportRows, first, last);
-    auto fill = [&](const xml::Node& g, int k) {
-        for (const xml::Node& cell : g.childElements("Cell")) {
-            int c = 0, r = 0;
-            sheetdocs::ParserCellID(letters, documents::GetAttributeValue(cell, "CellID"), c, r);
-            const std::string letter = letters.colLetters(c);
-            std::string value;
-            if (letter == "D") value = std::to_string(k + 1);
-            else if (letter == "K") value = "Cá nhân số " + std::to_string(k + 1);
-            else if (letter == "T") value = std::to_string(100000000 + k);
-            else if (letter == "N") value = "01/02/1985";
-            else if (letter == "R") value = "00";
-            else if (letter == "Z" || letter == "AI") value = "12 Phố Huế";
-            // Both addresses in a real ward: the list walk looks every id up and
-            // gives each row the district and ward lists of its place.
-            else if (letter == "AA" || letter == "AJ") value = "01";
-            else if (letter == "AC" || letter == "AL") value = "001";
-            else if (letter == "AE" || letter == "AN") value = "00001";
-            if (!value.empty()) documents::SetAttributeValue(cell, "Value", value);
-        }
-    };
-    fill(group, 0);
-    xml::Node previous = group;
-    for (int k = 1; k < count; ++k) {
-        xml::Node copy = group.cloneDeep();
-        for (xml::Node cell : copy.childElements("Cell")) {
-            cell.setAttribute("CellID", moveRow(letters, cell.attribute("CellID").value_or(""), k * rows));
-            if (cell.hasAttribute("CellID2"))
-                cell.setAttribute("CellID2", moveRow(letters, *cell.attribute("CellID2"), k * reportRows));
-            if (cell.hasAttribute("FirstCell")) cell.setAttribute("FirstCell", "1");
-        }
-        fill(copy, k);
-        previous.insertAfter(copy);
-        previous = copy;
-    }
-    doc->save(target);
 }
 
 }  // namespace
@@ -122,8 +63,8 @@ int main(int argc, char** argv) {
     vars.NodeMenu(menu.entry("100_7"));
     vars.NodeValidity(documents::GetValidityNode());
     const auto entries = vars.NodeValidity().childElements("Sheet");
-    writeDataFile(documents::blankSheetDocumentPath(entries.at(0)),
-                  documents::sheetDataFilePath(vars.NodeMenu(), entries.at(0)), count);
+    bench::writeDataFile(documents::blankSheetDocumentPath(entries.at(0)),
+                         documents::sheetDataFilePath(vars.NodeMenu(), entries.at(0)), count, 1);
 
     engine::DeclarationSession session;
     grid::SpreadModel grid;

@@ -2,6 +2,7 @@
 // from column E of the grid's last sheet) or cleared, and the last sheet receives
 // a status flag and a reference to the first failing cell.
 #include <map>
+#include <unordered_map>
 #include <vector>
 
 #include "clsZEVO.h"
@@ -86,14 +87,35 @@ std::vector<int> listRows(grid::Spread& g, int firstRow, int markerCol) {
     return rows;
 }
 
-// Removes the first ":value:" and tells whether another one remains.
-bool occursTwice(const std::string& collected, const std::string& value) {
-    const std::string key = ":" + value + ":";
-    std::string rest = collected;
-    const std::size_t pos = rest.find(key);
-    if (pos != std::string::npos) rest.erase(pos, key.size());
-    return rest.find(key) != std::string::npos;
-}
+// Tells which values of a list occur more than once. The check has always been a
+// search for ":value:" in the list's values joined as ":v1::v2:...", once the first
+// hit was taken out; without a colon in any value that is exactly "two or more
+// rows hold the value", so a count answers it in one pass. Values with colons keep
+// the text search, whose matches can straddle two values.
+class DuplicateValues {
+public:
+    void add(std::string value) {
+        if (value.find(':') != std::string::npos) colons_ = true;
+        joined_ += ":" + value + ":";
+        ++counts_[std::move(value)];
+    }
+    bool occursTwice(const std::string& value) const {
+        if (colons_) {
+            const std::string key = ":" + value + ":";
+            std::string rest = joined_;
+            const std::size_t pos = rest.find(key);
+            if (pos != std::string::npos) rest.erase(pos, key.size());
+            return rest.find(key) != std::string::npos;
+        }
+        const auto it = counts_.find(value);
+        return it != counts_.end() && it->second > 1;
+    }
+
+private:
+    std::unordered_map<std::string, int> counts_;
+    std::string joined_;
+    bool colons_ = false;
+};
 
 }  // namespace
 
@@ -111,10 +133,10 @@ void clsZEVO::finish() {
     const int colG = colOf("G"), colK = colOf("K"), colR = colOf("R"), colT = colOf("T"),
               colW = colOf("W");
     const std::vector<int> rows = listRows(g, 38, colOf("D"));
-    std::string allT, allW;
+    DuplicateValues allT, allW;
     for (int r : rows) {
-        allT += ":" + run.trimmed(colT, r) + ":";
-        allW += ":" + run.trimmed(colW, r) + ":";
+        allT.add(run.trimmed(colT, r));
+        allW.add(run.trimmed(colW, r));
     }
 
     const std::vector<int> contentCols =
@@ -147,8 +169,8 @@ void clsZEVO::finish() {
             run.markOrClear(content && w.empty(), colW, r, 20);
             run.clear(colT, r);
         }
-        if (content && !t.empty()) run.markOrClear(occursTwice(allT, t), colT, r, 13);
-        if (content && !w.empty()) run.markOrClear(occursTwice(allW, w), colW, r, 14);
+        if (content && !t.empty()) run.markOrClear(allT.occursTwice(t), colT, r, 13);
+        if (content && !w.empty()) run.markOrClear(allW.occursTwice(w), colW, r, 14);
         if (!t.empty() && charCount(run.text(colT, r)) != 9) run.mark(colT, r, 43);
     }
 

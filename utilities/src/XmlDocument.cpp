@@ -1,4 +1,5 @@
 #include <libxml/parser.h>
+#include <libxml/SAX2.h>
 #include <libxml/parserInternals.h>
 #include <libxml/tree.h>
 #include <libxml/valid.h>
@@ -77,6 +78,17 @@ private:
     xmlStructuredErrorFunc oldHandler_;
 };
 
+// The parse's own handling of the document type, followed by an ID table sized for
+// the document (estimated from its length) before the first ID is registered.
+// Only a document with an internal subset can declare IDs.
+thread_local std::size_t tExpectedIds = 0;
+void internalSubsetWithIdTable(void* context, const xmlChar* name, const xmlChar* externalId,
+                               const xmlChar* systemId) {
+    xmlSAX2InternalSubset(context, name, externalId, systemId);
+    auto* ctxt = static_cast<xmlParserCtxtPtr>(context);
+    if (ctxt && ctxt->myDoc) detail::presizeIdTable(ctxt->myDoc, tExpectedIds);
+}
+
 int optionsFor(Trust trust, Validation validation) {
     // Installed files: the internal subset declares the IDs and default attributes.
     // Neither kind substitutes entities or reads anything beyond the document.
@@ -117,6 +129,10 @@ LoadResult Document::load(const std::string& bytes, const std::string& url, Trus
         ParseScope scope(&sink);
         xmlParserCtxtPtr ctxt = xmlNewParserCtxt();
         if (ctxt) {
+            // A sheet document's Cell element with its identifier takes some 50
+            // bytes or more.
+            tExpectedIds = bytes.size() / 48;
+            if (ctxt->sax) ctxt->sax->internalSubset = internalSubsetWithIdTable;
             doc = xmlCtxtReadMemory(ctxt, bytes.data(), static_cast<int>(bytes.size()),
                                     url.empty() ? nullptr : url.c_str(), nullptr,
                                     optionsFor(trust, validation));

@@ -1,7 +1,9 @@
+#include <libxml/hash.h>
 #include <libxml/tree.h>
 #include <libxml/valid.h>
 #include <libxml/xmlerror.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "XmlInternal.h"
@@ -28,6 +30,13 @@ bool forEachDeclaredId(xmlDoc* doc, xmlNode* node, Visit visit) {
 }
 
 }  // namespace
+
+void presizeIdTable(xmlDoc* doc, std::size_t expected) {
+    if (!doc || doc->ids) return;
+    // About two values a bucket: chains stay short without a large empty table.
+    const std::size_t buckets = std::max<std::size_t>(256, expected / 2);
+    doc->ids = xmlHashCreate(static_cast<int>(std::min<std::size_t>(buckets, 1u << 24)));
+}
 
 bool registerIds(xmlDoc* doc, xmlNode* node) {
     if (!doc || !node) return false;
@@ -67,6 +76,7 @@ bool rebuildIds(xmlDoc* doc) {
         xmlFreeIDTable(static_cast<xmlIDTablePtr>(doc->ids));
         doc->ids = nullptr;
     }
+    presizeIdTable(doc, held.size());
     // Owners keep their values; the others take what is free, in document order.
     bool shadowed = false;
     for (const Held& h : held)

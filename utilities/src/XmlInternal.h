@@ -36,6 +36,13 @@ bool forEachElement(xmlNode* node, Visit visit) {
     return false;
 }
 
+// Gives a document without an ID table one with room for about `expected` values.
+// libxml2 would make it on the first ID, tied to the document's dictionary: both
+// stop growing at a few thousand buckets, so a list of a million identifiers
+// makes every registration walk chains of hundreds. This table is sized up front
+// and keeps its own copies of the values, so each registration costs one probe.
+void presizeIdTable(xmlDoc* doc, std::size_t expected);
+
 // Registers the ID attributes of `node` and its descendants that are declared IDs
 // and whose values are not taken yet. An attribute whose value another attribute
 // owns (a duplicate, as in a fresh clone) stops being an ID; true when there was one.
