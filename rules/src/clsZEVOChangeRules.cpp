@@ -13,9 +13,17 @@ namespace {
 
 constexpr int kLastHeaderRow = 37;
 
+bool isOneOf(const std::string& s, std::initializer_list<const char*> list) {
+    for (const char* item : list)
+        if (s == item) return true;
+    return false;
+}
+
+}  // namespace
+
 // The value in a tax-department text: what follows the first " - " (the text from its third
 // character when there is none).
-std::string departmentValue(const std::string& text) {
+std::string clsZEVO::departmentValue(const std::string& text) {
     const std::size_t pos = text.find(" - ");
     if (pos != std::string::npos) return text.substr(pos + 3);
     // Skip two characters, not two bytes: the texts are UTF-8.
@@ -26,14 +34,6 @@ std::string departmentValue(const std::string& text) {
     }
     return text.substr(i);
 }
-
-bool isOneOf(const std::string& s, std::initializer_list<const char*> list) {
-    for (const char* item : list)
-        if (s == item) return true;
-    return false;
-}
-
-}  // namespace
 
 void clsZEVO::Change(int col, int row) {
     grid::Spread& g = grid();

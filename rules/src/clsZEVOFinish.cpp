@@ -97,16 +97,35 @@ bool occursTwice(const std::string& collected, const std::string& value) {
 
 }  // namespace
 
+bool clsZEVO::childUnder(const xml::Node& parent, const std::string& childText) const {
+    if (parent.isNull() || childText.empty()) return true;
+    for (const xml::Node& item : parent.childElements())
+        if (GetAttributeValue(item, "value") == childText) return true;
+    return false;
+}
+
 void clsZEVO::finish() {
     grid::Spread& g = grid();
     grid::GridStateGuard eventsOff(g, grid::GridStateGuard::Events::Off, grid::GridStateGuard::Cell::Moved);
     setCurrentSheetNumber(1);
-    CheckRun run(g, readMessages(g, {13, 14, 15, 17, 18, 19, 20, 21, 22, 23, 42, 43}));
+    CheckRun run(g, readMessages(g, {13, 14, 15, 17, 18, 19, 20, 21, 22, 23, 42, 43, 48, 49}));
 
     g.setSheet(1);
     bool valid = true;
     CheckTaxCodeCell(g, 1, colOf("K"), 9, valid);
     run.markOrClear(!valid, colOf("K"), 9, 42);
+
+    // A changed department keeps the office chosen before (it is looked up again
+    // over the whole level), but that office must belong to the new department.
+    // Only marked: the window's own check clears this pick cell to its colour.
+    const xml::DocumentPtr taxOffice = getXMLTaxoffice();
+    const xml::DocumentPtr location = getXMLLocation();
+    const int colL = colOf("L");
+    const std::string department = run.trimmed(colL, 13);
+    if (!department.empty() &&
+        !childUnder(getNodeByValue(1, departmentValue(department), taxOffice),
+                    run.trimmed(colL, 15)))
+        run.mark(colL, 15, 48);
 
     const int colG = colOf("G"), colK = colOf("K"), colR = colOf("R"), colT = colOf("T"),
               colW = colOf("W");
@@ -123,6 +142,11 @@ void clsZEVO::finish() {
     const std::pair<const char*, int> required[] = {{"K", 15},  {"Q", 17},  {"S", 18},
                                                     {"AH", 21}, {"AK", 22}, {"AM", 22},
                                                     {"AO", 22}, {"AI", 22}};
+    struct Address {
+        int province, district, ward;
+    };
+    const Address addresses[] = {{colOf("AB"), colOf("AD"), colOf("AF")},
+                                 {colOf("AK"), colOf("AM"), colOf("AO")}};
     int filled = 0;
     for (int r : rows) {
         g.setSheet(1);
@@ -149,7 +173,30 @@ void clsZEVO::finish() {
         }
         if (content && !t.empty()) run.markOrClear(occursTwice(allT, t), colT, r, 13);
         if (content && !w.empty()) run.markOrClear(occursTwice(allW, w), colW, r, 14);
-        if (!t.empty() && charCount(run.text(colT, r)) != 9) run.mark(colT, r, 43);
+        // The citizen identity card (12 digits) replaced the identity card (9 digits).
+        if (!t.empty() && charCount(run.text(colT, r)) != 9 && charCount(run.text(colT, r)) != 12)
+            run.mark(colT, r, 43);
+
+        // Districts and wards keep their text when the province or district above
+        // them changes; one that no longer belongs there is marked.
+        for (const auto& [province, district, ward] : addresses) {
+            const xml::Node provinceItem =
+                getNodeByValue(1, run.trimmed(province, r), location);
+            const std::string districtText = run.trimmed(district, r);
+            const bool districtOutside = content && !run.trimmed(province, r).empty() &&
+                                         !childUnder(provinceItem, districtText);
+            xml::Node districtItem;
+            if (!districtOutside && !districtText.empty())
+                districtItem = getNodeByValue(2, districtText, location, provinceItem);
+            const bool wardOutside = content && !districtOutside && !districtText.empty() &&
+                                     !childUnder(districtItem, run.trimmed(ward, r));
+            // The current address is required: its check above cleared a filled cell.
+            const bool required = district == colOf("AM");
+            if (districtOutside) run.mark(district, r, 49);
+            else if (!required) run.clear(district, r);
+            if (wardOutside) run.mark(ward, r, 49);
+            else if (!required) run.clear(ward, r);
+        }
     }
 
     g.setSheet(1);

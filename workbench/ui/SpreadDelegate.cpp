@@ -1,12 +1,17 @@
 #include "SpreadDelegate.h"
 
+#include <algorithm>
+
+#include <QAbstractItemView>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPolygon>
 #include <QRegularExpressionValidator>
 
 #include "SpreadTableModel.h"
+#include "SpreadView.h"
 
 namespace zevo::ui {
 
@@ -40,6 +45,23 @@ QString toInputMask(const std::string& gridMask) {
     return out;
 }
 
+QString fillDigitMask(const std::string& gridMask, const QString& typed) {
+    const QString mask = toInputMask(gridMask);
+    if (mask.isEmpty() || typed.isEmpty()) return typed;
+    QString digits;
+    for (QChar m : mask) {
+        if (m == u'9') digits += m;
+        else if (m != u'/' && m != u'.' && m != u'-' && m != u':') return typed;
+    }
+    for (QChar c : typed)
+        if (!c.isDigit()) return typed;
+    if (typed.size() != digits.size()) return typed;
+    QString out;
+    int next = 0;
+    for (QChar m : mask) out += m == u'9' ? typed[next++] : m;
+    return out;
+}
+
 SpreadDelegate::SpreadDelegate(grid::SpreadModel& grid, int sheet, QObject* parent)
     : QStyledItemDelegate(parent), grid_(grid), sheet_(sheet) {}
 
@@ -58,8 +80,16 @@ QWidget* SpreadDelegate::createEditor(QWidget* parent, const QStyleOptionViewIte
             return combo;
         }
         case grid::CellType::Masked: {
+            // No input mask: a Qt mask turns "1/2/1985" into "1_/2_/1985" and keeps
+            // the cursor until it is full. Digits and separators go to the rules,
+            // which complete the date or refuse it.
             auto* edit = new QLineEdit(parent);
-            edit->setInputMask(toInputMask(f.mask) + QStringLiteral(";_"));
+            edit->setProperty("zevoMask", QString::fromStdString(f.mask));
+            edit->setPlaceholderText(QString::fromStdString(f.placeholder));
+            const QString shape = toInputMask(f.mask);
+            if (!shape.isEmpty()) edit->setMaxLength(std::max<int>(shape.size(), 10));
+            edit->setValidator(new QRegularExpressionValidator(
+                QRegularExpression(QStringLiteral("[0-9/.\\- ]*")), edit));
             return edit;
         }
         case grid::CellType::Number:
@@ -108,11 +138,59 @@ void SpreadDelegate::setModelData(QWidget* editor, QAbstractItemModel* model,
     }
     if (auto* edit = qobject_cast<QLineEdit*>(editor)) {
         QString text = edit->text();
-        // An untouched masked field (only its literals) means empty.
-        if (!edit->inputMask().isEmpty() && !text.contains(QRegularExpression(QStringLiteral("[0-9A-Za-z]"))))
-            text.clear();
+        const QVariant mask = edit->property("zevoMask");
+        if (mask.isValid()) {
+            text = text.trimmed();
+            // Separators alone are no date.
+            if (!text.contains(QRegularExpression(QStringLiteral("[0-9]")))) text.clear();
+            text = fillDigitMask(mask.toString().toStdString(), text);
+        }
         model->setData(index, text, Qt::EditRole);
     }
+}
+
+bool SpreadDelegate::eventFilter(QObject* object, QEvent* event) {
+    auto* editor = qobject_cast<QWidget*>(object);
+    auto* table = qobject_cast<SpreadTable*>(parent());
+    if (!editor || !table || event->type() != QEvent::KeyPress)
+        return QStyledItemDelegate::eventFilter(object, event);
+    auto* key = static_cast<QKeyEvent*>(event);
+    auto* line = qobject_cast<QLineEdit*>(editor);
+    int rows = 0, cols = 0, fields = 0;
+    switch (key->key()) {
+        case Qt::Key_Tab: fields = 1; break;
+        case Qt::Key_Backtab: fields = -1; break;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            // A pick list with its popup open takes Enter itself.
+            if (auto* combo = qobject_cast<QComboBox*>(editor); combo && combo->view()->isVisible())
+                return QStyledItemDelegate::eventFilter(object, event);
+            fields = 1;
+            break;
+        case Qt::Key_Up:
+        case Qt::Key_Down:
+            if (!line) return QStyledItemDelegate::eventFilter(object, event);
+            rows = key->key() == Qt::Key_Up ? -1 : 1;
+            break;
+        case Qt::Key_Left:
+            if (!line || line->hasSelectedText() || line->cursorPosition() > 0)
+                return QStyledItemDelegate::eventFilter(object, event);
+            cols = -1;
+            break;
+        case Qt::Key_Right:
+            if (!line || line->hasSelectedText() || line->cursorPosition() < line->text().size())
+                return QStyledItemDelegate::eventFilter(object, event);
+            cols = 1;
+            break;
+        default: return QStyledItemDelegate::eventFilter(object, event);
+    }
+    if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))
+        return QStyledItemDelegate::eventFilter(object, event);
+    emit commitData(editor);
+    emit closeEditor(editor, QAbstractItemDelegate::NoHint);
+    if (fields != 0) table->goToField(fields > 0);
+    else table->moveCurrentBy(rows, cols);
+    return true;
 }
 
 void SpreadDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,

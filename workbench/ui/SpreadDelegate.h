@@ -10,6 +10,10 @@ namespace zevo::ui {
 // The grid's mask ("99//99//9999": "/" makes the next character literal) as a
 // QLineEdit input mask ("99/99/9999").
 QString toInputMask(const std::string& gridMask);
+// Digits typed without separators into a digit mask ("01021985" for "99//99//9999")
+// get the mask's literals ("01/02/1985"); any other text is returned as it is, for
+// the rules to complete or refuse.
+QString fillDigitMask(const std::string& gridMask, const QString& typed);
 
 class SpreadDelegate : public QStyledItemDelegate {
     Q_OBJECT
@@ -23,6 +27,11 @@ public:
                       const QModelIndex& index) const override;
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override;
+
+protected:
+    // Tab, Enter and the arrow keys always leave the cell: the editor's text is
+    // committed as it stands (an empty date is an empty value) and the table moves.
+    bool eventFilter(QObject* object, QEvent* event) override;
 
 private:
     grid::SpreadModel& grid_;

@@ -6,6 +6,8 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QShortcut>
+#include <QToolTip>
 
 #include "SpreadView.h"
 #include "zevo/clsMessageBox.h"
@@ -71,6 +73,17 @@ mainForm::mainForm(engine::MainController& controller, QWidget* parent)
         fpSpread1->refresh();
     });
     connect(cmdExit, &QPushButton::clicked, this, [this] { controller_.cmdExit_Click(); });
+    // Only the window's controller knows which cells store a value.
+    fpSpread1->setTakesValue(
+        [this](int sheet, int col, int row) { return controller_.cellTakesValue(sheet, col, row); });
+    connect(fpSpread1, &SpreadView::entryRejected, this, [this](int col, int row, const QString& typed) {
+        controller_.entryRejected(col, row, typed.toStdString());
+        fpSpread1->refresh();
+    });
+    // Notes show on hover even where no window manager makes this window active.
+    setAttribute(Qt::WA_AlwaysShowToolTips);
+    auto* save = new QShortcut(QKeySequence::Save, this);
+    connect(save, &QShortcut::activated, cmdSave, &QPushButton::click);
     // The window sees F1 and Alt+F4 before the grid does.
     qApp->installEventFilter(this);
     controller_.setView(this);
@@ -131,7 +144,17 @@ void mainForm::gridReloaded() { fpSpread1->rebuild(); }
 void mainForm::gridChanged() { fpSpread1->refresh(); }
 void mainForm::processEvents() { QApplication::processEvents(); }
 void mainForm::closeWindow() { close(); }
-void mainForm::setHelpContext(int context) { helpContext_ = context; }
+void mainForm::setHelpContext(int context) {
+    helpContext_ = context;
+    // No help viewer is installed with the program: F1 shows the help text of the
+    // current cell (its note and its status text) beside it.
+    const QString help = QString::fromStdString(controller_.helpText());
+    SpreadTable* table = fpSpread1->currentTable();
+    if (help.isEmpty() || !table) return;
+    const QRect cell = table->visualRect(table->currentIndex());
+    QToolTip::showText(table->viewport()->mapToGlobal(cell.bottomLeft()), help,
+                       table->viewport(), cell, 15000);
+}
 
 void mainForm::closeEvent(QCloseEvent* event) {
     if (controller_.unloaded() || controller_.Form_Unload()) {

@@ -4,9 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QToolTip>
 
 #include <filesystem>
 #include <fstream>
@@ -81,9 +83,132 @@ protected:
         QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
+    // Opens the editor with the first character, types the rest and leaves with `leave`.
+    static void typeAndLeave(SpreadTable* table, const char* column, int row, const QString& text,
+                             Qt::Key leave) {
+        table->setCurrentIndex(table->model()->index(row - 1, col(column) - 1));
+        if (text.isEmpty()) {
+            QTest::keyClick(table, Qt::Key_F2);
+        } else {
+            QTest::keyClick(table, text.at(0).toLatin1());
+        }
+        auto* editor = table->viewport()->findChild<QLineEdit*>();
+        ASSERT_NE(editor, nullptr) << "the cell opens an editor";
+        QTest::keyClicks(editor, text.mid(1));
+        QTest::keyClick(editor, leave);
+        QApplication::processEvents();
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    void openWindow(engine::MainController& controller, mainForm& window) {
+        controller.setInstanceLockPath((tree_->root() / "zevo.lock").string());
+        ASSERT_EQ(controller.Form_Load(), engine::StartResult::Ready);
+        window.resize(1200, 760);
+        window.show();
+        window.activateWindow();
+        window.focusGrid();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    }
+
     std::unique_ptr<tools::TempInstallTree> tree_;
     std::shared_ptr<ScriptedMessagePresenter> presenter_;
 };
+
+TEST(DigitMask, DigitsAloneGetTheMasksSeparators) {
+    EXPECT_EQ(fillDigitMask("99//99//9999", QStringLiteral("01021985")), QStringLiteral("01/02/1985"));
+    EXPECT_EQ(fillDigitMask("99//99", QStringLiteral("0509")), QStringLiteral("05/09"));
+    // Anything else is left for the rules to complete or refuse.
+    EXPECT_EQ(fillDigitMask("99//99//9999", QStringLiteral("1985")), QStringLiteral("1985"));
+    EXPECT_EQ(fillDigitMask("99//99//9999", QStringLiteral("1/2/1985")), QStringLiteral("1/2/1985"));
+}
+
+TEST_F(MainFormTest, DateCellsAlwaysLetTheCursorGo) {
+    engine::MainController controller;
+    mainForm window(controller);
+    openWindow(controller, window);
+    if (HasFatalFailure()) return;
+    SpreadTable* table = window.spreadView()->currentTable();
+    ASSERT_NE(table, nullptr);
+    auto at = [&](const char* column, int row) { return table->model()->index(row - 1, col(column) - 1); };
+
+    // Typed with slashes and left with Tab: the rules complete it, the cursor moves on.
+    typeAndLeave(table, "N", 38, QStringLiteral("1/2/1985"), Qt::Key_Tab);
+    EXPECT_EQ(stored(0, "N_38"), "01/02/1985");
+    EXPECT_FALSE(table->editing());
+    EXPECT_EQ(table->currentIndex().row(), 37);
+    EXPECT_GT(table->currentIndex().column(), col("N") - 1);
+
+    // An empty optional date opened and left with Tab, then with Enter.
+    typeAndLeave(table, "X", 38, QString(), Qt::Key_Tab);
+    EXPECT_FALSE(table->editing());
+    EXPECT_NE(table->currentIndex(), at("X", 38));
+    EXPECT_EQ(stored(0, "X_38"), "");
+    typeAndLeave(table, "U", 38, QString(), Qt::Key_Return);
+    EXPECT_NE(table->currentIndex(), at("U", 38));
+
+    // A date the rules refuse: the status line says what and why, the cell keeps a note.
+    typeAndLeave(table, "N", 38, QStringLiteral("31/02/1985"), Qt::Key_Tab);
+    EXPECT_NE(table->currentIndex(), at("N", 38));
+    EXPECT_EQ(stored(0, "N_38"), "");
+    EXPECT_TRUE(window.statusLabel()->text().contains(QStringLiteral("31/02/1985")))
+        << window.statusLabel()->text().toStdString();
+    EXPECT_TRUE(at("N", 38).data(Qt::ToolTipRole).toString().contains(QStringLiteral("31/02/1985")));
+    EXPECT_TRUE(at("N", 38).data(SpreadTableModel::HasNoteRole).toBool());
+
+    // A partial year left with the down arrow goes to the rules too.
+    typeAndLeave(table, "AU", 38, QStringLiteral("1985"), Qt::Key_Down);
+    EXPECT_FALSE(table->editing());
+    EXPECT_NE(table->currentIndex(), at("AU", 38));
+    EXPECT_TRUE(window.statusLabel()->text().contains(QStringLiteral("\"1985\"")));
+
+    // Fixed: the note goes.
+    typeAndLeave(table, "N", 38, QStringLiteral("05091985"), Qt::Key_Return);
+    EXPECT_EQ(stored(0, "N_38"), "05/09/1985");
+    EXPECT_FALSE(at("N", 38).data(SpreadTableModel::HasNoteRole).toBool());
+}
+
+TEST_F(MainFormTest, MarkedCellsSayWhyAndRowsBelowTheListTakeNoTyping) {
+    engine::MainController controller;
+    mainForm window(controller);
+    openWindow(controller, window);
+    if (HasFatalFailure()) return;
+    SpreadTable* table = window.spreadView()->currentTable();
+    ASSERT_NE(table, nullptr);
+    auto at = [&](const char* column, int row) { return table->model()->index(row - 1, col(column) - 1); };
+
+    // A tax code with a wrong check digit is marked by the check of Save, which
+    // puts the cursor on it: the status line says why before its usual hint.
+    typeAndLeave(table, "K", 9, QStringLiteral("0100109107"), Qt::Key_Return);
+    presenter_->push(mrNo);
+    QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("cmdSave")), Qt::LeftButton);
+    const QString note = at("K", 9).data(Qt::ToolTipRole).toString();
+    ASSERT_FALSE(note.isEmpty());
+    EXPECT_EQ(table->currentIndex(), at("K", 9));
+    EXPECT_TRUE(window.statusLabel()->text().startsWith(note.trimmed()))
+        << window.statusLabel()->text().toStdString();
+    // Shift+F2 shows the note beside the cell.
+    QTest::keyClick(table, Qt::Key_F2, Qt::ShiftModifier);
+    EXPECT_TRUE(QToolTip::isVisible());
+    EXPECT_EQ(QToolTip::text(), note);
+    QToolTip::hideText();
+    EXPECT_FALSE(table->editing()) << "Shift+F2 opens no editor";
+
+    // Enter on the last field of the only individual: the cursor is below the list.
+    // Typing there opens nothing; F5 there appends an individual.
+    EXPECT_FALSE(at("K", 39).flags() & Qt::ItemIsEditable);
+    EXPECT_FALSE(at("G", 40).flags() & Qt::ItemIsEditable);
+    table->setCurrentIndex(at("K", 39));
+    QTest::keyClick(table, 'x');
+    EXPECT_FALSE(table->editing());
+    const int rowsBefore = table->model()->rowCount();
+    QTest::keyClick(table, Qt::Key_F5);
+    EXPECT_EQ(table->model()->rowCount(), rowsBefore + 1);
+    EXPECT_EQ(at("D", 40).data().toString(), QStringLiteral("aa"));
+    EXPECT_TRUE(at("K", 39).flags() & Qt::ItemIsEditable);
+    EXPECT_EQ(table->currentIndex().row(), 38) << "the new individual's row";
+    typeAndLeave(table, "K", 39, QStringLiteral("Tran Thi Binh"), Qt::Key_Tab);
+    EXPECT_EQ(stored(0, "K_39"), "Tran Thi Binh");
+}
 
 TEST_F(MainFormTest, TypingThroughTheViewF5AndSave) {
     engine::MainController controller;

@@ -58,6 +58,7 @@ public:
             owner_.grid_.setSheet(owner_.session_.currentSheet);
             owner_.grid_.setPosition(col, row);
             owner_.SetStatus(newCol, newRow);
+            owner_.showRefusalAfterLeaving(col, row);
         } catch (const std::exception& e) {
             WriteErrorLog(kModule, "fpSpread1_LeaveCell", e);
         }

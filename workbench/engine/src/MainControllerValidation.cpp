@@ -82,6 +82,11 @@ CheckRow readCheckRow(grid::Spread& grid, int row) {
     return r;
 }
 
+// A cell note as status lines: CR LF become line breaks, trailing blanks go.
+std::string noteLines(const std::string& note) {
+    return text::trimBlanks(replaceAll(note, "\r\n", "\n"));
+}
+
 }  // namespace
 
 bool MainController::CheckValidData() {
@@ -229,12 +234,16 @@ void MainController::SetStatus(int col, int row) {
             row = grid_.activeRow();
         }
         sheetdocs::GetCellSpan(grid_, col, row);
+        // A marked cell says first why it is marked.
+        grid_.setPosition(col, row);
+        const std::string note = noteLines(grid_.note());
         const xml::DocumentPtr doc = clsVariables().Data(session_.currentSheet - 1);
-        if (!doc) return;
-        const xml::Node cell = doc->elementById(sheetdocs::MakeCellID(grid_, col, row));
-        if (cell.isNull()) return;
+        const xml::Node cell =
+            doc ? doc->elementById(sheetdocs::MakeCellID(grid_, col, row)) : xml::Node();
+        if (cell.isNull() && note.empty()) return;
         std::string text;
-        const std::string statusId = text::trimBlanks(GetAttributeValue(cell, "StatusID"));
+        const std::string statusId =
+            cell.isNull() ? std::string() : text::trimBlanks(GetAttributeValue(cell, "StatusID"));
         if (!statusId.empty() && statusDoc_) {
             for (const xml::Node& st : statusDoc_->elementsByTagName("St")) {
                 if (text::trimBlanks(GetAttributeValue(st, "ID")) != statusId) continue;
@@ -243,7 +252,7 @@ void MainController::SetStatus(int col, int row) {
                 break;
             }
         }
-        statusText_ = text;
+        statusText_ = note.empty() ? text : text.empty() ? note : note + "\n" + text;
         view().setStatusText(statusText_);
     } catch (const std::exception& e) {
         WriteErrorLog(kModule, "SetStatus", e);
