@@ -4,6 +4,7 @@
 
 #include <QAbstractItemView>
 #include <QComboBox>
+#include <QCompleter>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPainter>
@@ -62,6 +63,52 @@ QString fillDigitMask(const std::string& gridMask, const QString& typed) {
     return out;
 }
 
+QString foldForSearch(const QString& text) {
+    const QString decomposed = text.normalized(QString::NormalizationForm_D);
+    QString out;
+    out.reserve(decomposed.size());
+    for (QChar c : decomposed) {
+        if (c.category() == QChar::Mark_NonSpacing) continue;
+        if (c == u'\u0111' || c == u'\u0110') c = u'd';   // đ, Đ
+        out += c.toLower();
+    }
+    return out.simplified();
+}
+
+QString resolvePick(const QStringList& items, const QString& typed) {
+    const QString wanted = typed.trimmed();
+    if (wanted.isEmpty()) return QStringLiteral("");
+    if (items.contains(wanted)) return wanted;
+    const QString folded = foldForSearch(wanted);
+    QString found;
+    for (const QString& item : items) {
+        if (item.isEmpty()) continue;
+        const QString name = foldForSearch(item);
+        if (name == folded) return item;
+        if (!name.contains(folded)) continue;
+        if (!found.isNull()) return {};
+        found = item;
+    }
+    return found;
+}
+
+namespace {
+
+// Matches the typed text, folded, anywhere in the folded item names; what is
+// picked goes into the editor as the item's own name.
+class PickCompleter : public QCompleter {
+public:
+    using QCompleter::QCompleter;
+    QStringList splitPath(const QString& path) const override { return {foldForSearch(path)}; }
+    QString pathFromIndex(const QModelIndex& index) const override {
+        return index.data(Qt::DisplayRole).toString();
+    }
+};
+
+constexpr int kFoldedRole = Qt::UserRole + 40;
+
+}  // namespace
+
 SpreadDelegate::SpreadDelegate(grid::SpreadModel& grid, int sheet, QObject* parent)
     : QStyledItemDelegate(parent), grid_(grid), sheet_(sheet) {}
 
@@ -71,12 +118,33 @@ QWidget* SpreadDelegate::createEditor(QWidget* parent, const QStyleOptionViewIte
     const grid::CellFormat f = grid_.formatOf(sheet_, col, row);
     switch (f.type) {
         case grid::CellType::ComboBox: {
+            // Typing filters the list by any part of the name, without diacritics
+            // (every province name begins "Tỉnh" or "Thành phố"); Enter picks.
             auto* combo = new QComboBox(parent);
-            combo->setEditable(false);
+            combo->setEditable(true);
+            combo->setInsertPolicy(QComboBox::NoInsert);
             const QStringList items =
                 QString::fromStdString(f.comboList).split(u'\t', Qt::SkipEmptyParts);
             combo->addItem(QString());
             combo->addItems(items);
+            for (int i = 0; i < combo->count(); ++i)
+                combo->setItemData(i, foldForSearch(combo->itemText(i)), kFoldedRole);
+            auto* completer = new PickCompleter(combo->model(), combo);
+            completer->setCompletionRole(kFoldedRole);
+            completer->setFilterMode(Qt::MatchContains);
+            completer->setCaseSensitivity(Qt::CaseInsensitive);
+            completer->setCompletionMode(QCompleter::PopupCompletion);
+            completer->setMaxVisibleItems(12);
+            combo->setCompleter(completer);
+            // A pick made in the filtered list is the cell's value: commit and go on.
+            connect(completer, qOverload<const QModelIndex&>(&QCompleter::activated), combo,
+                    [this, combo](const QModelIndex&) {
+                        auto* table = qobject_cast<SpreadTable*>(this->parent());
+                        auto* self = const_cast<SpreadDelegate*>(this);
+                        emit self->commitData(combo);
+                        emit self->closeEditor(combo, QAbstractItemDelegate::NoHint);
+                        if (table) table->goToField(true);
+                    }, Qt::QueuedConnection);
             return combo;
         }
         case grid::CellType::Masked: {
@@ -113,8 +181,12 @@ QWidget* SpreadDelegate::createEditor(QWidget* parent, const QStyleOptionViewIte
 void SpreadDelegate::setEditorData(QWidget* editor, const QModelIndex& index) const {
     const QString text = index.data(Qt::EditRole).toString();
     if (auto* combo = qobject_cast<QComboBox*>(editor)) {
+        if (combo->property("zevoStarted").toBool()) return;
+        combo->setProperty("zevoStarted", true);
         const int at = combo->findText(text);
         combo->setCurrentIndex(at < 0 ? 0 : at);
+        // A key that starts the edit replaces the name: it begins a search.
+        if (combo->lineEdit()) combo->lineEdit()->selectAll();
         return;
     }
     if (auto* edit = qobject_cast<QLineEdit*>(editor)) {
@@ -133,7 +205,11 @@ void SpreadDelegate::setEditorData(QWidget* editor, const QModelIndex& index) co
 void SpreadDelegate::setModelData(QWidget* editor, QAbstractItemModel* model,
                                   const QModelIndex& index) const {
     if (auto* combo = qobject_cast<QComboBox*>(editor)) {
-        model->setData(index, combo->currentText(), Qt::EditRole);
+        QStringList items;
+        for (int i = 0; i < combo->count(); ++i) items << combo->itemText(i);
+        // What matches no single item leaves the cell as it was.
+        const QString picked = resolvePick(items, combo->currentText());
+        if (!picked.isNull()) model->setData(index, picked, Qt::EditRole);
         return;
     }
     if (auto* edit = qobject_cast<QLineEdit*>(editor)) {
@@ -163,7 +239,9 @@ bool SpreadDelegate::eventFilter(QObject* object, QEvent* event) {
         case Qt::Key_Return:
         case Qt::Key_Enter:
             // A pick list with its popup open takes Enter itself.
-            if (auto* combo = qobject_cast<QComboBox*>(editor); combo && combo->view()->isVisible())
+            if (auto* combo = qobject_cast<QComboBox*>(editor);
+                combo && (combo->view()->isVisible() ||
+                          (combo->completer() && combo->completer()->popup()->isVisible())))
                 return QStyledItemDelegate::eventFilter(object, event);
             fields = 1;
             break;

@@ -15,6 +15,14 @@ QString toInputMask(const std::string& gridMask);
 // the rules to complete or refuse.
 QString fillDigitMask(const std::string& gridMask, const QString& typed);
 
+// A name as pick lists search it: lower case, without diacritics ("Đống Đa" gives
+// "dong da").
+QString foldForSearch(const QString& text);
+// The item a pick list takes for what was typed: the item itself, else the only
+// item whose folded name contains the folded text; empty text picks the empty
+// item. No item (none or several match) gives a null string.
+QString resolvePick(const QStringList& items, const QString& typed);
+
 class SpreadDelegate : public QStyledItemDelegate {
     Q_OBJECT
 public:

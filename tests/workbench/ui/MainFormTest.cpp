@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QComboBox>
+#include <QCompleter>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -122,6 +124,21 @@ TEST(DigitMask, DigitsAloneGetTheMasksSeparators) {
     EXPECT_EQ(fillDigitMask("99//99//9999", QStringLiteral("1/2/1985")), QStringLiteral("1/2/1985"));
 }
 
+TEST(PickSearch, AnyPartOfTheNameWithoutDiacritics) {
+    EXPECT_EQ(foldForSearch(QStringLiteral("Tỉnh Nghệ An")), QStringLiteral("tinh nghe an"));
+    EXPECT_EQ(foldForSearch(QStringLiteral("Quận Đống Đa")), QStringLiteral("quan dong da"));
+    const QStringList provinces{QString(), QStringLiteral("Tỉnh Nghệ An"),
+                                QStringLiteral("Thành phố Hồ Chí Minh"), QStringLiteral("Tỉnh Hà Nam"),
+                                QStringLiteral("Thành phố Hà Nội")};
+    EXPECT_EQ(resolvePick(provinces, QStringLiteral("nghe")), QStringLiteral("Tỉnh Nghệ An"));
+    EXPECT_EQ(resolvePick(provinces, QStringLiteral("ho chi")), QStringLiteral("Thành phố Hồ Chí Minh"));
+    EXPECT_EQ(resolvePick(provinces, QStringLiteral("Thành phố Hà Nội")), QStringLiteral("Thành phố Hà Nội"));
+    // Two names match: nothing is guessed. An empty text clears.
+    EXPECT_TRUE(resolvePick(provinces, QStringLiteral("ha n")).isNull());
+    EXPECT_TRUE(resolvePick(provinces, QStringLiteral("xyz")).isNull());
+    EXPECT_EQ(resolvePick(provinces, QStringLiteral(" ")), QStringLiteral(""));
+}
+
 TEST_F(MainFormTest, DateCellsAlwaysLetTheCursorGo) {
     engine::MainController controller;
     mainForm window(controller);
@@ -165,6 +182,49 @@ TEST_F(MainFormTest, DateCellsAlwaysLetTheCursorGo) {
     typeAndLeave(table, "N", 38, QStringLiteral("05091985"), Qt::Key_Return);
     EXPECT_EQ(stored(0, "N_38"), "05/09/1985");
     EXPECT_FALSE(at("N", 38).data(SpreadTableModel::HasNoteRole).toBool());
+}
+
+TEST_F(MainFormTest, PickListsFilterAsTheUserTypes) {
+    engine::MainController controller;
+    mainForm window(controller);
+    openWindow(controller, window);
+    if (HasFatalFailure()) return;
+    SpreadTable* table = window.spreadView()->currentTable();
+    ASSERT_NE(table, nullptr);
+    table->setCurrentIndex(table->model()->index(37, col("AB") - 1));
+    QTest::keyClick(table, 'n');
+    auto* combo = table->viewport()->findChild<QComboBox*>();
+    ASSERT_NE(combo, nullptr);
+    QTest::keyClicks(combo->lineEdit(), QStringLiteral("ghe"));
+    ASSERT_NE(combo->completer(), nullptr);
+    QAbstractItemModel* shown = combo->completer()->completionModel();
+    ASSERT_GE(shown->rowCount(), 1);
+    EXPECT_EQ(shown->index(0, 0).data().toString(), QStringLiteral("Tỉnh Nghệ An"));
+    // Enter picks the first match and goes on.
+    QWidget* popup = combo->completer()->popup();
+    ASSERT_TRUE(popup->isVisible());
+    QTest::keyClick(popup, Qt::Key_Down);
+    QTest::keyClick(popup, Qt::Key_Return);
+    QApplication::processEvents();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(stored(0, "AB_38"), "Tỉnh Nghệ An");
+    EXPECT_FALSE(table->editing());
+    EXPECT_GT(table->currentIndex().column(), col("AB") - 1);
+    // The district list followed the province.
+    grid::SpreadModel& g = controller.grid();
+    g.setPosition(1, col("AD"), 38);
+    EXPECT_NE(g.comboList().find("Thành phố Vinh"), std::string::npos);
+
+    // Typed without opening the list: "ho chi" is one province only.
+    table->setCurrentIndex(table->model()->index(37, col("AK") - 1));
+    QTest::keyClick(table, 'h');
+    combo = table->viewport()->findChild<QComboBox*>();
+    ASSERT_NE(combo, nullptr);
+    QTest::keyClicks(combo->lineEdit(), QStringLiteral("o chi"));
+    combo->completer()->popup()->hide();
+    QTest::keyClick(combo->lineEdit(), Qt::Key_Tab);
+    QApplication::processEvents();
+    EXPECT_EQ(stored(0, "AK_38"), "Thành phố Hồ Chí Minh");
 }
 
 TEST_F(MainFormTest, MarkedCellsSayWhyAndRowsBelowTheListTakeNoTyping) {
