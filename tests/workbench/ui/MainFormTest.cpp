@@ -239,8 +239,10 @@ TEST_F(MainFormTest, MarkedCellsSayWhyAndRowsBelowTheListTakeNoTyping) {
     // A tax code with a wrong check digit is marked by the check of Save, which
     // puts the cursor on it: the status line says why before its usual hint.
     typeAndLeave(table, "K", 9, QStringLiteral("0100109107"), Qt::Key_Return);
+    // Ctrl+S saves as the button does.
     presenter_->push(mrNo);
-    QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("cmdSave")), Qt::LeftButton);
+    QTest::keyClick(table, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(presenter_->shownIds(), std::vector<std::string>({"0015"}));
     const QString note = at("K", 9).data(Qt::ToolTipRole).toString();
     ASSERT_FALSE(note.isEmpty());
     EXPECT_EQ(table->currentIndex(), at("K", 9));
@@ -287,7 +289,8 @@ TEST_F(MainFormTest, TypingThroughTheViewF5AndSave) {
     const auto* exit = window.findChild<QPushButton*>(QStringLiteral("cmdExit"));
     const auto* create = window.findChild<QPushButton*>(QStringLiteral("cmdDelete"));
     ASSERT_TRUE(save && exit && create);
-    EXPECT_EQ(save->text(), QStringLiteral("Ghi"));
+    // Alt plus the underlined letter presses a button.
+    EXPECT_EQ(save->text(), QStringLiteral("&Ghi"));
     EXPECT_LT(create->x(), save->x());
     EXPECT_LT(save->x(), exit->x());
     EXPECT_EQ(exit->parentWidget()->width() - (exit->x() + exit->width()), 8);
@@ -330,7 +333,9 @@ TEST_F(MainFormTest, TypingThroughTheViewF5AndSave) {
     EXPECT_EQ(table->currentIndex(), taxCode);
 
     presenter_->push(mrYes);
-    QTest::mouseClick(const_cast<QPushButton*>(save), Qt::LeftButton);
+    QTest::keyClick(table, Qt::Key_G, Qt::AltModifier);
+    // A mnemonic presses the button as a short animated click.
+    QTest::qWaitFor([&] { return presenter_->shown().size() == 3; }, 2000);
     EXPECT_EQ(presenter_->shownIds(), Ids({"0015", "0015", "0002"}));
     EXPECT_NE(readFile(tree_->dataFolder() / "TK_DKT.xml").find("Nguyen Van An"), std::string::npos);
 
