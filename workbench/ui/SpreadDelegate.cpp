@@ -292,7 +292,11 @@ void SpreadDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option
         painter->save();
         painter->setRenderHint(QPainter::Antialiasing);
         painter->setPen(Qt::NoPen);
-        painter->setBrush(QColor(220, 0, 0));
+        // A check's mark is red on a marked cell; a note that only informs (a
+        // template comment) is a grey-blue corner, so it does not read as an error.
+        const QColor back = index.data(Qt::BackgroundRole).value<QBrush>().color();
+        const bool marked = back == QColor(255, 192, 192) || back == QColor(255, 252, 193);
+        painter->setBrush(marked ? QColor(220, 0, 0) : QColor(90, 120, 170));
         painter->drawPolygon(corner);
         painter->restore();
     }

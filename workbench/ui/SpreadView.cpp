@@ -164,6 +164,19 @@ QModelIndex SpreadTable::moveCursor(CursorAction action, Qt::KeyboardModifiers m
     return QTableView::moveCursor(action, modifiers);
 }
 
+int SpreadTable::formWidth() const {
+    int width = verticalHeader()->sizeHint().width() + verticalScrollBar()->sizeHint().width() +
+                2 * frameWidth();
+    for (int c = 0; c < model_->columnCount(); ++c)
+        if (!isColumnHidden(c)) width += columnWidth(c);
+    return width;
+}
+
+void SpreadTable::scrollToTopLeft() {
+    verticalScrollBar()->setValue(0);
+    horizontalScrollBar()->setValue(0);
+}
+
 void SpreadTable::showNote() {
     const QModelIndex at = currentIndex();
     if (!at.isValid()) return;

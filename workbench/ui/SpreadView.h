@@ -30,6 +30,9 @@ public:
     void moveCurrentBy(int rows, int cols);
     // Shows the current cell's note as a tooltip beside the cell (Shift+F2).
     void showNote();
+    // Width the whole sheet needs on screen: visible columns, row header, scroll bar.
+    int formWidth() const;
+    void scrollToTopLeft();
 
 signals:
     // A user action changed the model (structural: rows inserted or deleted).

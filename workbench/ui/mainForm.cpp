@@ -1,11 +1,15 @@
 #include "mainForm.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
+#include <QTimer>
 #include <QShortcut>
 #include <QToolTip>
 
@@ -87,7 +91,49 @@ mainForm::mainForm(engine::MainController& controller, QWidget* parent)
     // The window sees F1 and Alt+F4 before the grid does.
     qApp->installEventFilter(this);
     controller_.setView(this);
-    resize(1100, 720);
+    connect(fpSpread1, &QTabWidget::currentChanged, this, [this] { followShownSheet(); });
+    // Small enough for an 800 x 600 screen; the buttons narrow down to fit.
+    setMinimumSize(800, 440);
+}
+
+void mainForm::placeOnScreen() {
+    QScreen* shownOn = screen();
+    if (!shownOn) return;
+    const QRect available = shownOn->availableGeometry();
+    int formWidth = 0;
+    for (int i = 0; i < fpSpread1->count(); ++i)
+        if (auto* table = qobject_cast<SpreadTable*>(fpSpread1->widget(i)))
+            formWidth = std::max(formWidth, table->formWidth());
+    // The grid stands 200 twips inside the window on each side, plus its tab frame.
+    const int wanted = formWidth + px(4 * 100) + 8;
+    if (wanted > available.width() || available.height() < 700) {
+        // Without a window manager the maximised state alone does not resize.
+        setGeometry(available);
+        setWindowState(windowState() | Qt::WindowMaximized);
+    } else {
+        const int height = std::min(available.height(), 900);
+        setGeometry(available.x() + (available.width() - wanted) / 2,
+                    available.y() + (available.height() - height) / 2, wanted, height);
+    }
+}
+
+void mainForm::showEvent(QShowEvent* event) {
+    // A window sized by its caller (tests, tools) keeps its size.
+    if (!placed_ && !testAttribute(Qt::WA_Resized)) placeOnScreen();
+    QWidget::showEvent(event);
+    if (placed_) return;
+    placed_ = true;
+    // The form opens at its top-left, labels and all, whatever cell is current.
+    QTimer::singleShot(0, this, [this] {
+        for (int i = 0; i < fpSpread1->count(); ++i)
+            if (auto* table = qobject_cast<SpreadTable*>(fpSpread1->widget(i))) table->scrollToTopLeft();
+    });
+}
+
+void mainForm::followShownSheet() {
+    if (baseTitle_.isEmpty()) baseTitle_ = windowTitle();
+    const int index = fpSpread1->currentIndex();
+    setWindowTitle(index < 0 ? baseTitle_ : baseTitle_ + QStringLiteral(" - ") + fpSpread1->tabText(index));
 }
 
 void mainForm::layoutControls() {
@@ -98,16 +144,21 @@ void mainForm::layoutControls() {
     formFrame->setGeometry(px(100), 0, px(frameW), px(frameH));
     const int innerW = frameW > 200 ? frameW - 200 : frameW;
     lblTitle->setGeometry(px(100), px(60), px(innerW), px(kTitleHeightTw));
-    const int gridH = frameH - kTitleHeightTw - 400;
+    // The status line shows two lines: a cell's note and its status text.
+    const int statusTw = (lblStatus->fontMetrics().lineSpacing() * 2 + 6) * 15;
+    const int gridH = frameH - kTitleHeightTw - statusTw;
     if (gridH > 0) {
         fpSpread1->setUpdatesEnabled(false);
         fpSpread1->setGeometry(px(100), px(60 + kTitleHeightTw), px(innerW), px(gridH));
         fpSpread1->setUpdatesEnabled(true);
     }
     lblStatus->setGeometry(px(100), px(60 + kTitleHeightTw + std::max(gridH, 0)), px(innerW),
-                           px(400));
-    const int bw = cmdPrint->width() * 15;
+                           px(statusTw));
     const int frameWidth = w - 200;
+    // All six buttons stay visible: they narrow down on a narrow window.
+    const int bw = std::clamp((frameWidth - 7 * 120) / 6, 1350, kButtonWidthTw);
+    for (QPushButton* b : {cmdDelete, cmdExport, cmdImport, cmdPrint, cmdSave, cmdExit})
+        b->resize(px(bw), px(kButtonHeightTw));
     buttonFrame->setGeometry(px(100), px(frameH), px(frameWidth), px(1100 - 100));
     int left = frameWidth - 6 * (bw + 120);
     for (QPushButton* b : {cmdDelete, cmdExport, cmdImport, cmdPrint, cmdSave, cmdExit}) {
@@ -123,6 +174,8 @@ void mainForm::resizeEvent(QResizeEvent* event) {
 
 void mainForm::applyCaptions(const std::string& section) {
     clsMessageBox().SetControlCaption(this, section);
+    baseTitle_ = windowTitle();
+    followShownSheet();
 }
 
 void mainForm::setStatusText(const std::string& text) {

@@ -184,6 +184,31 @@ TEST_F(MainFormTest, DateCellsAlwaysLetTheCursorGo) {
     EXPECT_FALSE(at("N", 38).data(SpreadTableModel::HasNoteRole).toBool());
 }
 
+TEST_F(MainFormTest, SmallestWindowKeepsEveryButtonAndTheTitleFollowsTheSheet) {
+    engine::MainController controller;
+    mainForm window(controller);
+    openWindow(controller, window);
+    if (HasFatalFailure()) return;
+    window.resize(window.minimumSize());
+    QApplication::processEvents();
+    int right = 0;
+    for (const char* name : {"cmdDelete", "cmdExport", "cmdImport", "cmdPrint", "cmdSave", "cmdExit"}) {
+        auto* button = window.findChild<QPushButton*>(QString::fromLatin1(name));
+        ASSERT_NE(button, nullptr);
+        const QRect r(button->mapTo(&window, QPoint(0, 0)), button->size());
+        EXPECT_TRUE(window.rect().contains(r)) << name;
+        EXPECT_GE(r.left(), right) << name << " overlaps its neighbour";
+        EXPECT_GE(button->width(), button->fontMetrics().horizontalAdvance(button->text().remove(u'&')))
+            << name << " cuts its caption";
+        right = r.right();
+    }
+    SpreadView* view = window.spreadView();
+    view->setCurrentIndex(1);
+    EXPECT_TRUE(window.windowTitle().endsWith(view->tabText(1))) << window.windowTitle().toStdString();
+    view->setCurrentIndex(0);
+    EXPECT_TRUE(window.windowTitle().endsWith(view->tabText(0)));
+}
+
 TEST_F(MainFormTest, PickListsFilterAsTheUserTypes) {
     engine::MainController controller;
     mainForm window(controller);
