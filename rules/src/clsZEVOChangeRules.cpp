@@ -68,6 +68,18 @@ void clsZEVO::Change(int col, int row) {
                 DistrictChanged(col, row, text);
             } else if (column == "AO") {
                 WardChanged(col, row, text);
+            } else if (column == "K") {
+                // Nearly every individual lives in Viet Nam: once a name is typed,
+                // an empty country of the permanent address becomes Viet Nam. An
+                // untouched row stays empty (and F6 removes it without a question).
+                const int colAH = colOf("AH");
+                const std::string home =
+                    GetAttributeValue(getNodeById(1, "VN", getXMLNational()), "value");
+                if (!text::trimSpaces(text).empty() && !home.empty() &&
+                    text::trimSpaces(cellText(colAH, row)).empty() && !g.locked()) {
+                    putCell(colAH, row, home);
+                    NationalityChanged(colAH, row, home);
+                }
             } else if (column == "Z") {
                 putCell(colOf("AI"), row, text);
             } else if (isOneOf(column, {"N", "U", "X", "AU"})) {
