@@ -104,3 +104,12 @@ TEST_F(TaxCodeCellTest, EmptyCellIsValidAndStoredEmpty) {
 
 }  // namespace
 }  // namespace zevo::rules::test
+
+// Whole numbers only: dates and check digits read their parts with it, so a point
+// or an exponent ends the number instead of scaling it.
+TEST(TaxCodeLeadingInteger, StopsAtAPointOrAnExponent) {
+    EXPECT_EQ(zevo::rules::taxcode::leadingInteger("1e3"), 1);
+    EXPECT_EQ(zevo::rules::taxcode::leadingInteger("1.9"), 1);
+    EXPECT_EQ(zevo::rules::taxcode::leadingInteger(" 1 2x"), 12);
+    EXPECT_EQ(zevo::rules::taxcode::leadingInteger("-7"), -7);
+}

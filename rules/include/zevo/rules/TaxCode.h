@@ -2,22 +2,40 @@
 // Check-digit arithmetic of tax codes, shared by the rules library and the program.
 // A tax code is ten digits, the tenth being a check digit over the first nine,
 // optionally followed by a three-character branch suffix.
-#include <algorithm>
 #include <array>
-#include <cmath>
 #include <cstdint>
 #include <string>
 #include <string_view>
 
-#include "zevo/Text.h"
-
 namespace zevo::rules::taxcode {
 
-// Leading integer of a text as the declaration's old runtime read numbers (the
-// whole part of text::leadingNumber), held within +-2^40 instead of overflowing.
+// Leading integer of a text as the declaration's old runtime read whole numbers:
+// blanks, tabs and line feeds are skipped anywhere, then an optional sign and
+// digits; reading stops at the first other character, so a point or an exponent
+// ends the number (text::leadingNumber would read "1e3" as 1000, and dates must not).
+// No digits give 0. Saturates far beyond any 32-bit value instead of overflowing.
 inline std::int64_t leadingInteger(std::string_view text) {
-    constexpr double kCap = static_cast<double>(std::int64_t{1} << 40);
-    return static_cast<std::int64_t>(std::clamp(std::trunc(text::leadingNumber(text)), -kCap, kCap));
+    std::size_t i = 0;
+    auto skipBlanks = [&] {
+        while (i < text.size() &&
+               (text[i] == ' ' || text[i] == '\t' || text[i] == '\n' || text[i] == '\r'))
+            ++i;
+    };
+    skipBlanks();
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    std::int64_t value = 0;
+    constexpr std::int64_t kCap = std::int64_t{1} << 40;
+    for (skipBlanks(); i < text.size(); skipBlanks()) {
+        char c = text[i];
+        if (c < '0' || c > '9') break;
+        if (value < kCap) value = value * 10 + (c - '0');
+        ++i;
+    }
+    return negative ? -value : value;
 }
 
 // Whether the whole text (surrounding blanks allowed) is an optionally signed
