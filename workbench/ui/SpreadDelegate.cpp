@@ -232,6 +232,14 @@ bool SpreadDelegate::eventFilter(QObject* object, QEvent* event) {
         return QStyledItemDelegate::eventFilter(object, event);
     auto* key = static_cast<QKeyEvent*>(event);
     auto* line = qobject_cast<QLineEdit*>(editor);
+    // A character refused because the text is at its maximum length is said, not lost silently.
+    if (line && !line->property("zevoMask").isValid() && line->maxLength() < 32767 &&
+        !key->text().isEmpty() && key->text().at(0).isPrint() && !line->hasSelectedText() &&
+        line->text().size() >= line->maxLength()) {
+        emit table->notice(QStringLiteral("Ô này nhận tối đa %1 ký tự: \"%2\" không được thêm.")
+                               .arg(line->maxLength())
+                               .arg(key->text()));
+    }
     int rows = 0, cols = 0, fields = 0;
     switch (key->key()) {
         case Qt::Key_Tab: fields = 1; break;

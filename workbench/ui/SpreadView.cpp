@@ -301,6 +301,7 @@ void SpreadView::rebuild() {
         auto* table = new SpreadTable(grid_, s, this);
         connect(table, &SpreadTable::userActed, this, [this](bool structural) { refresh(structural); });
         connect(table, &SpreadTable::entryRejected, this, &SpreadView::entryRejected);
+        connect(table, &SpreadTable::notice, this, &SpreadView::notice);
         table->tableModel()->setTakesValue(takesValue_);
         tables_.push_back(table);
         addTab(table, QString::fromStdString(grid_.sheetNameOf(s)));

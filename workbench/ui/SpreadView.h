@@ -39,6 +39,8 @@ signals:
     void userActed(bool structural);
     // The user typed a text and the rules left the cell empty.
     void entryRejected(int col, int row, const QString& typed);
+    // Something the status line should say at once (a text cut at its maximum length).
+    void notice(const QString& text);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -75,6 +77,7 @@ public:
 signals:
     // The user typed a text into (col, row) of the shown sheet and the rules left it empty.
     void entryRejected(int col, int row, const QString& typed);
+    void notice(const QString& text);
 
 private:
     void onTabChanged(int index);

@@ -84,6 +84,10 @@ mainForm::mainForm(engine::MainController& controller, QWidget* parent)
         controller_.entryRejected(col, row, typed.toStdString());
         fpSpread1->refresh();
     });
+    connect(fpSpread1, &SpreadView::notice, this, [this](const QString& text) {
+        const QString status = QString::fromStdString(controller_.statusText());
+        lblStatus->setText(status.isEmpty() ? text : text + u'\n' + status);
+    });
     // Notes show on hover even where no window manager makes this window active.
     setAttribute(Qt::WA_AlwaysShowToolTips);
     auto* save = new QShortcut(QKeySequence::Save, this);

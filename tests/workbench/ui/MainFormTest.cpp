@@ -178,6 +178,20 @@ TEST_F(MainFormTest, DateCellsAlwaysLetTheCursorGo) {
     EXPECT_NE(table->currentIndex(), at("AU", 38));
     EXPECT_TRUE(window.statusLabel()->text().contains(QStringLiteral("\"1985\"")));
 
+    // A character past the maximum length (12 for the identity number) is said.
+    table->setCurrentIndex(at("T", 38));
+    QTest::keyClick(table, '0');
+    auto* identity = table->viewport()->findChild<QLineEdit*>();
+    ASSERT_NE(identity, nullptr);
+    QTest::keyClicks(identity, QStringLiteral("010850123456"));
+    EXPECT_TRUE(window.statusLabel()->text().contains(QStringLiteral("12")) &&
+                window.statusLabel()->text().contains(QStringLiteral("\"6\"")))
+        << window.statusLabel()->text().toStdString();
+    QTest::keyClick(identity, Qt::Key_Tab);
+    QApplication::processEvents();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(stored(0, "T_38"), "001085012345");
+
     // Fixed: the note goes.
     typeAndLeave(table, "N", 38, QStringLiteral("05091985"), Qt::Key_Return);
     EXPECT_EQ(stored(0, "N_38"), "05/09/1985");
