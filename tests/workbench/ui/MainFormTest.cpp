@@ -12,11 +12,14 @@
 #include <QTest>
 #include <QToolTip>
 
+#include <unistd.h>
+
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <sstream>
 
+#include "InstanceBeacon.h"
 #include "SpreadDelegate.h"
 #include "SpreadTableModel.h"
 #include "SpreadView.h"
@@ -115,6 +118,25 @@ protected:
     std::unique_ptr<tools::TempInstallTree> tree_;
     std::shared_ptr<ScriptedMessagePresenter> presenter_;
 };
+
+TEST(InstanceBeacon, ASecondStartBringsTheRunningWindowForward) {
+    static int argc = 1;
+    static char name[] = "mainform_window_test";
+    static char* argv[] = {name, nullptr};
+    if (!QApplication::instance()) new QApplication(argc, argv);
+    const QString lock = QString::fromStdString(
+        (fs::temp_directory_path() / ("zevo-beacon-" + std::to_string(::getpid()) + ".lock")).string());
+    EXPECT_FALSE(InstanceBeacon::callRunning(lock)) << "nobody listens yet";
+    QWidget window;
+    window.showMinimized();
+    InstanceBeacon beacon;
+    ASSERT_TRUE(beacon.listen(lock, &window));
+    bool raised = false;
+    QObject::connect(&beacon, &InstanceBeacon::raised, [&] { raised = true; });
+    EXPECT_TRUE(InstanceBeacon::callRunning(lock));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return raised; }, 3000));
+    EXPECT_FALSE(window.windowState() & Qt::WindowMinimized);
+}
 
 TEST(DigitMask, DigitsAloneGetTheMasksSeparators) {
     EXPECT_EQ(fillDigitMask("99//99//9999", QStringLiteral("01021985")), QStringLiteral("01/02/1985"));

@@ -64,6 +64,8 @@ public:
     // The per-user lock file that keeps a second instance out; the default lies
     // in the user's runtime folder.
     void setInstanceLockPath(const std::string& path) { lockPath_ = path; }
+    // The lock file in use: the one set, or the default in the runtime folder.
+    std::string instanceLockPath() const;
     // Dialogs written elsewhere plug in here. Without them the command logs that
     // the dialog is not available. The backup writer gets the exchange file path
     // and returns whether it wrote it.
