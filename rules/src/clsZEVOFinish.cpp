@@ -27,14 +27,15 @@ public:
         g_.setBackColor(sheetdocs::kErrorColour);
         if (firstError_.empty()) firstError_ = g_.colLetters(col) + std::to_string(row);
     }
-    void clear(int col, int row) {
+    void clear(int col, int row, grid::Colour normal = grid::kWhite) {
         g_.setPosition(col, row);
         g_.setNote("");
-        g_.setBackColor(grid::kWhite);
+        g_.setBackColor(normal);
     }
-    void markOrClear(bool failed, int col, int row, int messageRow) {
+    void markOrClear(bool failed, int col, int row, int messageRow,
+                     grid::Colour normal = grid::kWhite) {
         if (failed) mark(col, row, messageRow);
-        else clear(col, row);
+        else clear(col, row, normal);
     }
     std::string text(int col, int row) const { return g_.textAt(col, row); }
     std::string trimmed(int col, int row) const { return text::trimSpaces(g_.textAt(col, row)); }
@@ -69,6 +70,23 @@ std::map<int, std::string> readMessages(grid::Spread& g, const std::vector<int>&
     const int colE = g.colNumber("E");
     for (int r : rows) messages[r] = g.textAt(colE, r);
     return messages;
+}
+
+// The normal colour of a checked cell, as the window's validation table on the last
+// sheet records it (the colour of C in the row that refers to the cell); white
+// when no row does.
+grid::Colour normalColourOf(grid::Spread& g, const std::string& cell) {
+    g.setSheet(g.sheetCount());
+    const int colC = g.colNumber("C");
+    const std::string suffix = "!" + cell;
+    for (int r = 12; r <= g.maxRows(); ++r) {
+        g.setPosition(colC, r);
+        const std::string reference = g.formula();
+        if (reference.size() >= suffix.size() &&
+            reference.compare(reference.size() - suffix.size(), suffix.size(), suffix) == 0)
+            return g.backColor();
+    }
+    return grid::kWhite;
 }
 
 std::vector<int> columns(grid::Spread& g, std::initializer_list<const char*> letters) {
@@ -110,10 +128,12 @@ void clsZEVO::finish() {
     setCurrentSheetNumber(1);
     CheckRun run(g, readMessages(g, {13, 14, 15, 17, 18, 19, 20, 21, 22, 23, 42, 43, 48, 49}));
 
+    // The organisation's tax code is an input cell: cleared, it takes its tint back.
+    const grid::Colour taxCodeColour = normalColourOf(g, "K9");
     g.setSheet(1);
     bool valid = true;
     CheckTaxCodeCell(g, 1, colOf("K"), 9, valid);
-    run.markOrClear(!valid, colOf("K"), 9, 42);
+    run.markOrClear(!valid, colOf("K"), 9, 42, taxCodeColour);
 
     // A changed department keeps the office chosen before (it is looked up again
     // over the whole level), but that office must belong to the new department.

@@ -86,6 +86,22 @@ TEST_F(CompletionCheckTest, FinishClearsMarksOnceFixed) {
     EXPECT_EQ(formulaOf(3, "C", 15), "");
 }
 
+TEST_F(CompletionCheckTest, ClearedTaxCodeTakesItsTintFromTheValidationTable) {
+    buildGrid(1);
+    // The window's validation table refers to K9 from a tinted C cell.
+    grid_.setPosition(3, col("C"), 12);
+    grid_.setFormula("'Tờ khai'!K9");
+    grid_.setBackColor(0xFFFFCC);
+    put(1, "K", 9, "12345");
+    attach().finish();
+    EXPECT_TRUE(marked(1, "K", 9));
+    put(1, "K", 9, "1234567893");
+    rule().finish();
+    grid_.setPosition(1, col("K"), 9);
+    EXPECT_EQ(grid_.backColor(), 0xFFFFCCu);
+    EXPECT_EQ(grid_.note(), "");
+}
+
 TEST_F(CompletionCheckTest, FirstErrorFollowsCheckOrder) {
     buildGrid(2);
     put(1, "K", 9, "123-456-7893");
