@@ -331,6 +331,11 @@ TEST_F(MainFormTest, MarkedCellsSayWhyAndRowsBelowTheListTakeNoTyping) {
     EXPECT_EQ(table->currentIndex().row(), 38) << "the new individual's row";
     typeAndLeave(table, "K", 39, QStringLiteral("Tran Thi Binh"), Qt::Key_Tab);
     EXPECT_EQ(stored(0, "K_39"), "Tran Thi Binh");
+    // Delete clears a text cell as it clears a pick.
+    table->setCurrentIndex(at("K", 39));
+    QTest::keyClick(table, Qt::Key_Delete);
+    EXPECT_EQ(stored(0, "K_39"), "");
+    EXPECT_EQ(at("K", 39).data().toString(), QString());
 }
 
 TEST_F(MainFormTest, TypingThroughTheViewF5AndSave) {
