@@ -68,6 +68,11 @@ private:
     void TaxDepartmentChanged(int sheet, int col, int row, const std::string& text);
     void TaxOfficeChanged(int sheet, int col, int row, const std::string& text);
     void renumberRows(int sheet);
+    // The value in a tax-department text: what follows the first " - ".
+    static std::string departmentValue(const std::string& text);
+    // Whether a chosen child text lies under the chosen parent item; true when the
+    // parent is unknown or either text is empty (other checks speak of those).
+    bool childUnder(const xml::Node& parent, const std::string& childText) const;
 
     // ---- helpers ----
     grid::Spread& grid() const;

@@ -13,9 +13,17 @@ namespace {
 
 constexpr int kLastHeaderRow = 37;
 
+bool isOneOf(const std::string& s, std::initializer_list<const char*> list) {
+    for (const char* item : list)
+        if (s == item) return true;
+    return false;
+}
+
+}  // namespace
+
 // The value in a tax-department text: what follows the first " - " (the text from its third
 // character when there is none).
-std::string departmentValue(const std::string& text) {
+std::string clsZEVO::departmentValue(const std::string& text) {
     const std::size_t pos = text.find(" - ");
     if (pos != std::string::npos) return text.substr(pos + 3);
     // Skip two characters, not two bytes: the texts are UTF-8.
@@ -26,14 +34,6 @@ std::string departmentValue(const std::string& text) {
     }
     return text.substr(i);
 }
-
-bool isOneOf(const std::string& s, std::initializer_list<const char*> list) {
-    for (const char* item : list)
-        if (s == item) return true;
-    return false;
-}
-
-}  // namespace
 
 void clsZEVO::Change(int col, int row) {
     grid::Spread& g = grid();
@@ -68,6 +68,18 @@ void clsZEVO::Change(int col, int row) {
                 DistrictChanged(col, row, text);
             } else if (column == "AO") {
                 WardChanged(col, row, text);
+            } else if (column == "K") {
+                // Nearly every individual lives in Viet Nam: once a name is typed,
+                // an empty country of the permanent address becomes Viet Nam. An
+                // untouched row stays empty (and F6 removes it without a question).
+                const int colAH = colOf("AH");
+                const std::string home =
+                    GetAttributeValue(getNodeById(1, "VN", getXMLNational()), "value");
+                if (!text::trimSpaces(text).empty() && !home.empty() &&
+                    text::trimSpaces(cellText(colAH, row)).empty() && !g.locked()) {
+                    putCell(colAH, row, home);
+                    NationalityChanged(colAH, row, home);
+                }
             } else if (column == "Z") {
                 putCell(colOf("AI"), row, text);
             } else if (isOneOf(column, {"N", "U", "X", "AU"})) {

@@ -28,14 +28,15 @@ public:
         g_.setBackColor(sheetdocs::kErrorColour);
         if (firstError_.empty()) firstError_ = g_.colLetters(col) + std::to_string(row);
     }
-    void clear(int col, int row) {
+    void clear(int col, int row, grid::Colour normal = grid::kWhite) {
         g_.setPosition(col, row);
         g_.setNote("");
-        g_.setBackColor(grid::kWhite);
+        g_.setBackColor(normal);
     }
-    void markOrClear(bool failed, int col, int row, int messageRow) {
+    void markOrClear(bool failed, int col, int row, int messageRow,
+                     grid::Colour normal = grid::kWhite) {
         if (failed) mark(col, row, messageRow);
-        else clear(col, row);
+        else clear(col, row, normal);
     }
     std::string text(int col, int row) const { return g_.textAt(col, row); }
     std::string trimmed(int col, int row) const { return text::trimSpaces(g_.textAt(col, row)); }
@@ -70,6 +71,23 @@ std::map<int, std::string> readMessages(grid::Spread& g, const std::vector<int>&
     const int colE = g.colNumber("E");
     for (int r : rows) messages[r] = g.textAt(colE, r);
     return messages;
+}
+
+// The normal colour of a checked cell, as the window's validation table on the last
+// sheet records it (the colour of C in the row that refers to the cell); white
+// when no row does.
+grid::Colour normalColourOf(grid::Spread& g, const std::string& cell) {
+    g.setSheet(g.sheetCount());
+    const int colC = g.colNumber("C");
+    const std::string suffix = "!" + cell;
+    for (int r = 12; r <= g.maxRows(); ++r) {
+        g.setPosition(colC, r);
+        const std::string reference = g.formula();
+        if (reference.size() >= suffix.size() &&
+            reference.compare(reference.size() - suffix.size(), suffix.size(), suffix) == 0)
+            return g.backColor();
+    }
+    return grid::kWhite;
 }
 
 std::vector<int> columns(grid::Spread& g, std::initializer_list<const char*> letters) {
@@ -119,16 +137,37 @@ private:
 
 }  // namespace
 
+bool clsZEVO::childUnder(const xml::Node& parent, const std::string& childText) const {
+    if (parent.isNull() || childText.empty()) return true;
+    for (const xml::Node& item : parent.childElements())
+        if (GetAttributeValue(item, "value") == childText) return true;
+    return false;
+}
+
 void clsZEVO::finish() {
     grid::Spread& g = grid();
     grid::GridStateGuard eventsOff(g, grid::GridStateGuard::Events::Off, grid::GridStateGuard::Cell::Moved);
     setCurrentSheetNumber(1);
-    CheckRun run(g, readMessages(g, {13, 14, 15, 17, 18, 19, 20, 21, 22, 23, 42, 43}));
+    CheckRun run(g, readMessages(g, {13, 14, 15, 17, 18, 19, 20, 21, 22, 23, 42, 43, 48, 49}));
 
+    // The organisation's tax code is an input cell: cleared, it takes its tint back.
+    const grid::Colour taxCodeColour = normalColourOf(g, "K9");
     g.setSheet(1);
     bool valid = true;
     CheckTaxCodeCell(g, 1, colOf("K"), 9, valid);
-    run.markOrClear(!valid, colOf("K"), 9, 42);
+    run.markOrClear(!valid, colOf("K"), 9, 42, taxCodeColour);
+
+    // A changed department keeps the office chosen before (it is looked up again
+    // over the whole level), but that office must belong to the new department.
+    // Only marked: the window's own check clears this pick cell to its colour.
+    const xml::DocumentPtr taxOffice = getXMLTaxoffice();
+    const xml::DocumentPtr location = getXMLLocation();
+    const int colL = colOf("L");
+    const std::string department = run.trimmed(colL, 13);
+    if (!department.empty() &&
+        !childUnder(getNodeByValue(1, departmentValue(department), taxOffice),
+                    run.trimmed(colL, 15)))
+        run.mark(colL, 15, 48);
 
     const int colG = colOf("G"), colK = colOf("K"), colR = colOf("R"), colT = colOf("T"),
               colW = colOf("W");
@@ -145,6 +184,11 @@ void clsZEVO::finish() {
     const std::pair<const char*, int> required[] = {{"K", 15},  {"Q", 17},  {"S", 18},
                                                     {"AH", 21}, {"AK", 22}, {"AM", 22},
                                                     {"AO", 22}, {"AI", 22}};
+    struct Address {
+        int province, district, ward;
+    };
+    const Address addresses[] = {{colOf("AB"), colOf("AD"), colOf("AF")},
+                                 {colOf("AK"), colOf("AM"), colOf("AO")}};
     int filled = 0;
     for (int r : rows) {
         g.setSheet(1);
@@ -171,7 +215,30 @@ void clsZEVO::finish() {
         }
         if (content && !t.empty()) run.markOrClear(allT.occursTwice(t), colT, r, 13);
         if (content && !w.empty()) run.markOrClear(allW.occursTwice(w), colW, r, 14);
-        if (!t.empty() && charCount(run.text(colT, r)) != 9) run.mark(colT, r, 43);
+        // The citizen identity card (12 digits) replaced the identity card (9 digits).
+        if (!t.empty() && charCount(run.text(colT, r)) != 9 && charCount(run.text(colT, r)) != 12)
+            run.mark(colT, r, 43);
+
+        // Districts and wards keep their text when the province or district above
+        // them changes; one that no longer belongs there is marked.
+        for (const auto& [province, district, ward] : addresses) {
+            const xml::Node provinceItem =
+                getNodeByValue(1, run.trimmed(province, r), location);
+            const std::string districtText = run.trimmed(district, r);
+            const bool districtOutside = content && !run.trimmed(province, r).empty() &&
+                                         !childUnder(provinceItem, districtText);
+            xml::Node districtItem;
+            if (!districtOutside && !districtText.empty())
+                districtItem = getNodeByValue(2, districtText, location, provinceItem);
+            const bool wardOutside = content && !districtOutside && !districtText.empty() &&
+                                     !childUnder(districtItem, run.trimmed(ward, r));
+            // The current address is required: its check above cleared a filled cell.
+            const bool required = district == colOf("AM");
+            if (districtOutside) run.mark(district, r, 49);
+            else if (!required) run.clear(district, r);
+            if (wardOutside) run.mark(ward, r, 49);
+            else if (!required) run.clear(ward, r);
+        }
     }
 
     g.setSheet(1);

@@ -86,6 +86,22 @@ TEST_F(CompletionCheckTest, FinishClearsMarksOnceFixed) {
     EXPECT_EQ(formulaOf(3, "C", 15), "");
 }
 
+TEST_F(CompletionCheckTest, ClearedTaxCodeTakesItsTintFromTheValidationTable) {
+    buildGrid(1);
+    // The window's validation table refers to K9 from a tinted C cell.
+    grid_.setPosition(3, col("C"), 12);
+    grid_.setFormula("'Tờ khai'!K9");
+    grid_.setBackColor(0xFFFFCC);
+    put(1, "K", 9, "12345");
+    attach().finish();
+    EXPECT_TRUE(marked(1, "K", 9));
+    put(1, "K", 9, "1234567893");
+    rule().finish();
+    grid_.setPosition(1, col("K"), 9);
+    EXPECT_EQ(grid_.backColor(), 0xFFFFCCu);
+    EXPECT_EQ(grid_.note(), "");
+}
+
 TEST_F(CompletionCheckTest, FirstErrorFollowsCheckOrder) {
     buildGrid(2);
     put(1, "K", 9, "123-456-7893");
@@ -115,6 +131,57 @@ TEST_F(CompletionCheckTest, IdentityPaperLengthAndOtherNationalities) {
     EXPECT_FALSE(marked(1, "T", 40));
     EXPECT_FALSE(marked(1, "W", 40));
     EXPECT_FALSE(marked(1, "K", 9));   // an empty header tax code is valid
+}
+
+TEST_F(CompletionCheckTest, CitizenIdentityNumberHasTwelveDigits) {
+    buildGrid(3);
+    put(1, "K", 9, "");
+    completeRow(38, "001085012345");
+    completeRow(39, "123456789");
+    completeRow(40, "12345678901");
+    attach().finish();
+    EXPECT_FALSE(marked(1, "T", 38));
+    EXPECT_FALSE(marked(1, "T", 39));
+    EXPECT_EQ(noteOf(1, "T", 40), "E43");
+}
+
+TEST_F(CompletionCheckTest, ChoicesLeftUnderAnotherParentAreMarked) {
+    buildGrid(2);
+    put(1, "K", 9, "");
+    // The department became Hai Phong; the office of Ha Noi stayed.
+    put(1, "L", 13, "HPH - Cục Thuế Hải Phòng");
+    put(1, "L", 15, "Chi cục Thuế Ba Đình");
+    completeRow(38, "123456789");
+    // The province became Hai Phong; district and ward of Ha Noi stayed.
+    put(1, "AB", 38, "Hải Phòng");
+    put(1, "AD", 38, "Ba Đình");
+    put(1, "AF", 38, "Phúc Xá");
+    // A ward of another district of the right province.
+    put(1, "AK", 38, "Hà Nội");
+    put(1, "AM", 38, "Ba Đình");
+    put(1, "AO", 38, "Phúc Tân");
+    completeRow(39, "123456780");
+    put(1, "AB", 39, "Hà Nội");
+    put(1, "AD", 39, "Hoàn Kiếm");
+    put(1, "AF", 39, "Phúc Tân");
+    attach().finish();
+
+    EXPECT_EQ(noteOf(1, "L", 15), "E48");
+    EXPECT_EQ(noteOf(1, "AD", 38), "E49");
+    EXPECT_FALSE(marked(1, "AF", 38)) << "only the district is out of place";
+    EXPECT_FALSE(marked(1, "AM", 38));
+    EXPECT_EQ(noteOf(1, "AO", 38), "E49");
+    for (const char* c : {"AD", "AF", "AK", "AM", "AO"}) EXPECT_FALSE(marked(1, c, 39)) << c;
+    EXPECT_EQ(text(3, "B", 15), "0");
+    EXPECT_EQ(formulaOf(3, "C", 15), "'Tờ khai'!L15");
+
+    // Fixed choices lose their marks on the next check.
+    put(1, "AD", 38, "Hồng Bàng");
+    put(1, "AO", 38, "Trúc Bạch");
+    rule().finish();
+    EXPECT_FALSE(marked(1, "AD", 38));
+    EXPECT_FALSE(marked(1, "AF", 38));
+    EXPECT_FALSE(marked(1, "AO", 38));
 }
 
 TEST_F(CompletionCheckTest, EmptyListPassesWhenHeaderIsValid) {

@@ -177,7 +177,7 @@ protected:
         for (int i = 0; i < rows2; ++i) second.cells.push_back(text(col("B"), 5 + i, std::to_string(i + 1)));
         second.cells.push_back(text(col("B"), 5 + rows2, "aa"));
         grid::SheetData& header = addSheet("Header", 10, 50);
-        for (int r = 10; r <= 45; ++r) header.cells.push_back(text(col("E"), r, "E" + std::to_string(r)));
+        for (int r = 10; r <= 49; ++r) header.cells.push_back(text(col("E"), r, "E" + std::to_string(r)));
         grid_.fromWorkbookData(book);
         grid_.setSheet(1);
         grid_.setActiveSheet(1);

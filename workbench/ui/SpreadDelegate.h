@@ -10,6 +10,18 @@ namespace zevo::ui {
 // The grid's mask ("99//99//9999": "/" makes the next character literal) as a
 // QLineEdit input mask ("99/99/9999").
 QString toInputMask(const std::string& gridMask);
+// Digits typed without separators into a digit mask ("01021985" for "99//99//9999")
+// get the mask's literals ("01/02/1985"); any other text is returned as it is, for
+// the rules to complete or refuse.
+QString fillDigitMask(const std::string& gridMask, const QString& typed);
+
+// A name as pick lists search it: lower case, without diacritics ("Đống Đa" gives
+// "dong da").
+QString foldForSearch(const QString& text);
+// The item a pick list takes for what was typed: the item itself, else the only
+// item whose folded name contains the folded text; empty text picks the empty
+// item. No item (none or several match) gives a null string.
+QString resolvePick(const QStringList& items, const QString& typed);
 
 class SpreadDelegate : public QStyledItemDelegate {
     Q_OBJECT
@@ -23,6 +35,11 @@ public:
                       const QModelIndex& index) const override;
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override;
+
+protected:
+    // Tab, Enter and the arrow keys always leave the cell: the editor's text is
+    // committed as it stands (an empty date is an empty value) and the table moves.
+    bool eventFilter(QObject* object, QEvent* event) override;
 
 private:
     grid::SpreadModel& grid_;

@@ -4,6 +4,8 @@
 #include <QColor>
 #include <QFont>
 
+#include "zevo/Text.h"
+
 namespace zevo::ui {
 
 QColor toQColor(grid::Colour colour) {
@@ -94,6 +96,8 @@ bool SpreadTableModel::setData(const QModelIndex& index, const QVariant& value, 
     const int col = index.column() + 1, row = index.row() + 1;
     if (grid_.textOf(sheet_, col, row) == text) return false;
     grid_.userEdit(col, row, text);
+    if (!text::trimSpaces(text).empty() && text::trimSpaces(grid_.textOf(sheet_, col, row)).empty())
+        emit entryRejected(col, row, value.toString());
     return true;
 }
 
@@ -102,7 +106,8 @@ Qt::ItemFlags SpreadTableModel::flags(const QModelIndex& index) const {
     Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
     const grid::CellFormat format = grid_.formatOf(sheet_, index.column() + 1, index.row() + 1);
     if (!format.locked && format.type != grid::CellType::CheckBox &&
-        format.type != grid::CellType::Button && format.type != grid::CellType::Picture)
+        format.type != grid::CellType::Button && format.type != grid::CellType::Picture &&
+        (!takesValue_ || takesValue_(sheet_, index.column() + 1, index.row() + 1)))
         f |= Qt::ItemIsEditable;
     return f;
 }

@@ -4,6 +4,7 @@
 #include <QScrollBar>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QToolTip>
 
 #include "SpreadDelegate.h"
 #include "SpreadTableModel.h"
@@ -48,6 +49,7 @@ SpreadTable::SpreadTable(grid::SpreadModel& grid, int sheet, QWidget* parent)
     horizontalHeader()->setMinimumSectionSize(0);
     verticalHeader()->setMinimumSectionSize(0);
     setObjectName(QStringLiteral("fpSpread1_%1").arg(sheet));
+    connect(model_, &SpreadTableModel::entryRejected, this, &SpreadTable::entryRejected);
     applyGeometry();
 }
 
@@ -93,16 +95,18 @@ void SpreadTable::currentChanged(const QModelIndex& current, const QModelIndex& 
     emit userActed(false);
 }
 
-void SpreadTable::moveBy(int rows, int cols) {
+void SpreadTable::moveCurrentBy(int rows, int cols) {
     const QModelIndex at = currentIndex();
     if (!at.isValid()) return;
-    int r = at.row() + rows, c = at.column() + cols;
-    // Skip the covered cells of a merged block and hidden rows or columns.
+    // From a merged block, move from its far edge in the direction of travel.
+    int r = at.row() + (rows > 0 ? rowSpan(at.row(), at.column()) : rows);
+    int c = at.column() + (cols > 0 ? columnSpan(at.row(), at.column()) : cols);
+    if (rows == 0) r = at.row();
+    if (cols == 0) c = at.column();
+    // Skip hidden rows or columns.
     while (r >= 0 && r < model_->rowCount() && c >= 0 && c < model_->columnCount()) {
-        const QModelIndex next = model_->index(r, c);
-        const bool covered = isRowHidden(r) || isColumnHidden(c);
-        if (!covered) {
-            setCurrentIndex(next);
+        if (!isRowHidden(r) && !isColumnHidden(c)) {
+            setCurrentIndex(model_->index(r, c));
             return;
         }
         r += rows;
@@ -110,16 +114,110 @@ void SpreadTable::moveBy(int rows, int cols) {
     }
 }
 
+bool SpreadTable::takesInput(int row, int col) const {
+    if (isRowHidden(row) || isColumnHidden(col)) return false;
+    grid::CellSpan span;
+    if (grid_.spanOf(sheet_, col + 1, row + 1, span) &&
+        (span.anchorCol != col + 1 || span.anchorRow != row + 1))
+        return false;
+    const QModelIndex index = model_->index(row, col);
+    if (model_->flags(index) & Qt::ItemIsEditable) return true;
+    const grid::CellFormat f = grid_.formatOf(sheet_, col + 1, row + 1);
+    return f.type == grid::CellType::CheckBox && !f.locked;
+}
+
+QModelIndex SpreadTable::nextField(const QModelIndex& from, bool forward) const {
+    if (!from.isValid()) return from;
+    const int cols = model_->columnCount(), rows = model_->rowCount();
+    // Reading order: along the row, then the next row. A few hundred rows at most
+    // separate two fields of the forms.
+    int r = from.row(), c = from.column();
+    const int step = forward ? 1 : -1;
+    if (forward) c += columnSpan(r, c) - 1;
+    for (long budget = 500L * cols; budget > 0; --budget) {
+        c += step;
+        if (c >= cols) {
+            c = 0;
+            ++r;
+        } else if (c < 0) {
+            c = cols - 1;
+            --r;
+        }
+        if (r < 0 || r >= rows) break;
+        if (isRowHidden(r)) {
+            c = forward ? cols - 1 : 0;
+            continue;
+        }
+        if (takesInput(r, c)) return model_->index(r, c);
+    }
+    return from;
+}
+
+void SpreadTable::goToField(bool forward) {
+    const QModelIndex next = nextField(currentIndex(), forward);
+    if (next != currentIndex()) setCurrentIndex(next);
+}
+
+QModelIndex SpreadTable::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
+    if (action == MoveNext || action == MovePrevious)
+        return nextField(currentIndex(), action == MoveNext);
+    return QTableView::moveCursor(action, modifiers);
+}
+
+int SpreadTable::formWidth() const {
+    int width = verticalHeader()->sizeHint().width() + verticalScrollBar()->sizeHint().width() +
+                2 * frameWidth();
+    for (int c = 0; c < model_->columnCount(); ++c)
+        if (!isColumnHidden(c)) width += columnWidth(c);
+    return width;
+}
+
+void SpreadTable::scrollToTopLeft() {
+    verticalScrollBar()->setValue(0);
+    horizontalScrollBar()->setValue(0);
+}
+
+void SpreadTable::showNote() {
+    const QModelIndex at = currentIndex();
+    if (!at.isValid()) return;
+    const QString note = at.data(Qt::ToolTipRole).toString();
+    const QRect cell = visualRect(at);
+    if (note.isEmpty()) {
+        QToolTip::hideText();
+        return;
+    }
+    QToolTip::showText(viewport()->mapToGlobal(cell.bottomLeft()), note, viewport(), cell, 10000);
+}
+
 void SpreadTable::keyPressEvent(QKeyEvent* event) {
     if (state() != QAbstractItemView::EditingState) {
         switch (event->key()) {
             case Qt::Key_Return:
             case Qt::Key_Enter:
-                moveBy(rowSpan(currentIndex().row(), currentIndex().column()), 0);
+                goToField(true);
                 return;
+            case Qt::Key_F2:
+                if (event->modifiers() & Qt::ShiftModifier) {
+                    showNote();
+                    return;
+                }
+                break;
+            case Qt::Key_Delete: {
+                // Delete clears a text cell as it clears a pick; the grid's key-up
+                // event follows on release.
+                const QModelIndex at = currentIndex();
+                if (at.isValid() && (model_->flags(at) & Qt::ItemIsEditable) &&
+                    at.data(SpreadTableModel::CellTypeRole).toInt() !=
+                        static_cast<int>(grid::CellType::ComboBox) &&
+                    !at.data(Qt::EditRole).toString().isEmpty()) {
+                    model_->setData(at, QString(), Qt::EditRole);
+                    emit userActed(false);
+                }
+                event->accept();
+                return;
+            }
             case Qt::Key_F5:
             case Qt::Key_F6:
-            case Qt::Key_Delete:
             case Qt::Key_Escape:
                 event->accept();   // handled on release, as the grid's key-up event
                 return;
@@ -168,11 +266,14 @@ void SpreadTable::mousePressEvent(QMouseEvent* event) {
 }
 
 void SpreadTable::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) {
-    // Enter ends the edit and moves down, as in a spreadsheet.
-    const bool enter = hint == QAbstractItemDelegate::SubmitModelCache;
-    QTableView::closeEditor(editor, enter ? QAbstractItemDelegate::NoHint : hint);
+    // Enter ends the edit and moves to the next field; no editor opens by itself
+    // (the keys F5 and F6 act on a cell that is not being edited).
+    const bool next = hint == QAbstractItemDelegate::SubmitModelCache ||
+                      hint == QAbstractItemDelegate::EditNextItem;
+    const bool previous = hint == QAbstractItemDelegate::EditPreviousItem;
+    QTableView::closeEditor(editor, QAbstractItemDelegate::NoHint);
     emit userActed(false);
-    if (enter) moveBy(rowSpan(currentIndex().row(), currentIndex().column()), 0);
+    if (next || previous) goToField(next);
 }
 
 SpreadView::SpreadView(grid::SpreadModel& grid, QWidget* parent)
@@ -180,6 +281,11 @@ SpreadView::SpreadView(grid::SpreadModel& grid, QWidget* parent)
     setObjectName(QStringLiteral("fpSpread1"));
     setTabPosition(QTabWidget::South);
     connect(this, &QTabWidget::currentChanged, this, &SpreadView::onTabChanged);
+}
+
+void SpreadView::setTakesValue(SpreadTableModel::TakesValue takesValue) {
+    takesValue_ = std::move(takesValue);
+    for (SpreadTable* table : tables_) table->tableModel()->setTakesValue(takesValue_);
 }
 
 void SpreadView::rebuild() {
@@ -194,6 +300,9 @@ void SpreadView::rebuild() {
         if (!grid_.sheetVisibleOf(s)) continue;
         auto* table = new SpreadTable(grid_, s, this);
         connect(table, &SpreadTable::userActed, this, [this](bool structural) { refresh(structural); });
+        connect(table, &SpreadTable::entryRejected, this, &SpreadView::entryRejected);
+        connect(table, &SpreadTable::notice, this, &SpreadView::notice);
+        table->tableModel()->setTakesValue(takesValue_);
         tables_.push_back(table);
         addTab(table, QString::fromStdString(grid_.sheetNameOf(s)));
         table->followActiveCell();

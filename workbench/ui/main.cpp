@@ -1,5 +1,6 @@
 #include <QApplication>
 
+#include "InstanceBeacon.h"
 #include "frmBackup_Restore.h"
 #include "frmReports.h"
 #include "mainForm.h"
@@ -36,8 +37,15 @@ int main(int argc, char** argv) {
         dialog.exec();
     };
     const zevo::engine::StartResult result = controller.Form_Load();
-    if (result == zevo::engine::StartResult::OtherInstance) return 0;
+    const QString lockPath = QString::fromStdString(controller.instanceLockPath());
+    if (result == zevo::engine::StartResult::OtherInstance) {
+        // The running window comes to the front instead.
+        zevo::ui::InstanceBeacon::callRunning(lockPath);
+        return 0;
+    }
     if (result == zevo::engine::StartResult::SessionUnreadable) return 1;
+    zevo::ui::InstanceBeacon beacon;
+    beacon.listen(lockPath, &window);
     window.show();
     window.focusGrid();
     return app.exec();

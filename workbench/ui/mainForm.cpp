@@ -1,5 +1,7 @@
 #include "mainForm.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFrame>
@@ -7,6 +9,10 @@
 #include <QLabel>
 #include <QPalette>
 #include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+#include <QShortcut>
+#include <QToolTip>
 
 #include "SpreadView.h"
 #include "zevo/clsMessageBox.h"
@@ -72,10 +78,67 @@ mainForm::mainForm(engine::MainController& controller, QWidget* parent)
         fpSpread1->refresh();
     });
     connect(cmdExit, &QPushButton::clicked, this, [this] { controller_.cmdExit_Click(); });
+    // Only the window's controller knows which cells store a value.
+    fpSpread1->setTakesValue(
+        [this](int sheet, int col, int row) { return controller_.cellTakesValue(sheet, col, row); });
+    connect(fpSpread1, &SpreadView::entryRejected, this, [this](int col, int row, const QString& typed) {
+        controller_.entryRejected(col, row, typed.toStdString());
+        fpSpread1->refresh();
+    });
+    connect(fpSpread1, &SpreadView::notice, this, [this](const QString& text) {
+        const QString status = QString::fromStdString(controller_.statusText());
+        lblStatus->setText(status.isEmpty() ? text : text + u'\n' + status);
+    });
+    // Notes show on hover even where no window manager makes this window active.
+    setAttribute(Qt::WA_AlwaysShowToolTips);
+    auto* save = new QShortcut(QKeySequence::Save, this);
+    connect(save, &QShortcut::activated, cmdSave, &QPushButton::click);
     // The window sees F1 and Alt+F4 before the grid does.
     qApp->installEventFilter(this);
     controller_.setView(this);
-    resize(1100, 720);
+    connect(fpSpread1, &QTabWidget::currentChanged, this, [this] { followShownSheet(); });
+    // Small enough for an 800 x 600 screen; the buttons narrow down to fit.
+    setMinimumSize(800, 440);
+}
+
+void mainForm::placeOnScreen() {
+    QScreen* shownOn = screen();
+    if (!shownOn) return;
+    const QRect available = shownOn->availableGeometry();
+    int formWidth = 0;
+    for (int i = 0; i < fpSpread1->count(); ++i)
+        if (auto* table = qobject_cast<SpreadTable*>(fpSpread1->widget(i)))
+            formWidth = std::max(formWidth, table->formWidth());
+    // The grid stands 200 twips inside the window on each side, plus its tab frame.
+    const int wanted = formWidth + px(4 * 100) + 8;
+    if (wanted > available.width() || available.height() < 700) {
+        // Without a window manager the maximised state alone does not resize.
+        setGeometry(available);
+        setWindowState(windowState() | Qt::WindowMaximized);
+    } else {
+        const int height = std::min(available.height(), 900);
+        setGeometry(available.x() + (available.width() - wanted) / 2,
+                    available.y() + (available.height() - height) / 2, wanted, height);
+    }
+}
+
+void mainForm::showEvent(QShowEvent* event) {
+    // A window sized by its caller (tests, tools) keeps its size.
+    if (!placed_ && !testAttribute(Qt::WA_Resized)) placeOnScreen();
+    QWidget::showEvent(event);
+    if (placed_) return;
+    placed_ = true;
+    // The form opens at its top-left, labels and all, whatever cell is current.
+    QTimer::singleShot(0, this, [this] {
+        for (int i = 0; i < fpSpread1->count(); ++i)
+            if (auto* table = qobject_cast<SpreadTable*>(fpSpread1->widget(i))) table->scrollToTopLeft();
+    });
+}
+
+void mainForm::followShownSheet() {
+    if (baseTitle_.isEmpty()) baseTitle_ = windowTitle();
+    const int index = fpSpread1->currentIndex();
+    setWindowTitle(index < 0 ? baseTitle_ : baseTitle_ + QStringLiteral(" - ") + fpSpread1->tabText(index));
 }
 
 void mainForm::layoutControls() {
@@ -86,16 +149,21 @@ void mainForm::layoutControls() {
     formFrame->setGeometry(px(100), 0, px(frameW), px(frameH));
     const int innerW = frameW > 200 ? frameW - 200 : frameW;
     lblTitle->setGeometry(px(100), px(60), px(innerW), px(kTitleHeightTw));
-    const int gridH = frameH - kTitleHeightTw - 400;
+    // The status line shows two lines: a cell's note and its status text.
+    const int statusTw = (lblStatus->fontMetrics().lineSpacing() * 2 + 6) * 15;
+    const int gridH = frameH - kTitleHeightTw - statusTw;
     if (gridH > 0) {
         fpSpread1->setUpdatesEnabled(false);
         fpSpread1->setGeometry(px(100), px(60 + kTitleHeightTw), px(innerW), px(gridH));
         fpSpread1->setUpdatesEnabled(true);
     }
     lblStatus->setGeometry(px(100), px(60 + kTitleHeightTw + std::max(gridH, 0)), px(innerW),
-                           px(400));
-    const int bw = cmdPrint->width() * 15;
+                           px(statusTw));
     const int frameWidth = w - 200;
+    // All six buttons stay visible: they narrow down on a narrow window.
+    const int bw = std::clamp((frameWidth - 7 * 120) / 6, 1350, kButtonWidthTw);
+    for (QPushButton* b : {cmdDelete, cmdExport, cmdImport, cmdPrint, cmdSave, cmdExit})
+        b->resize(px(bw), px(kButtonHeightTw));
     buttonFrame->setGeometry(px(100), px(frameH), px(frameWidth), px(1100 - 100));
     int left = frameWidth - 6 * (bw + 120);
     for (QPushButton* b : {cmdDelete, cmdExport, cmdImport, cmdPrint, cmdSave, cmdExit}) {
@@ -111,6 +179,8 @@ void mainForm::resizeEvent(QResizeEvent* event) {
 
 void mainForm::applyCaptions(const std::string& section) {
     clsMessageBox().SetControlCaption(this, section);
+    baseTitle_ = windowTitle();
+    followShownSheet();
 }
 
 void mainForm::setStatusText(const std::string& text) {
@@ -132,7 +202,17 @@ void mainForm::gridReloaded() { fpSpread1->rebuild(); }
 void mainForm::gridChanged() { fpSpread1->refresh(); }
 void mainForm::processEvents() { QApplication::processEvents(); }
 void mainForm::closeWindow() { close(); }
-void mainForm::setHelpContext(int context) { helpContext_ = context; }
+void mainForm::setHelpContext(int context) {
+    helpContext_ = context;
+    // No help viewer is installed with the program: F1 shows the help text of the
+    // current cell (its note and its status text) beside it.
+    const QString help = QString::fromStdString(controller_.helpText());
+    SpreadTable* table = fpSpread1->currentTable();
+    if (help.isEmpty() || !table) return;
+    const QRect cell = table->visualRect(table->currentIndex());
+    QToolTip::showText(table->viewport()->mapToGlobal(cell.bottomLeft()), help,
+                       table->viewport(), cell, 15000);
+}
 
 void mainForm::setBackgroundColour(grid::Colour colour) {
     QPalette p = palette();

@@ -38,11 +38,17 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void layoutControls();
+    // Maximised on a screen narrower than the form, else as wide as the form.
+    void placeOnScreen();
+    void followShownSheet();
+    QString baseTitle_;
+    bool placed_ = false;
     engine::MainController& controller_;
     QFrame* formFrame;
     QLabel* lblTitle;

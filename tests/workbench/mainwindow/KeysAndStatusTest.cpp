@@ -111,6 +111,73 @@ TEST_F(MainWindowTest, StatusLineFollowsTheCellAndTheSheet) {
     EXPECT_EQ(controller_->statusText(), sheet2Status);
 }
 
+TEST_F(MainWindowTest, F5BelowTheListAppendsAndOnlyDataCellsTakeInput) {
+    open();
+    if (HasFatalFailure()) return;
+    // Labels, the end-marker row and the rows below it take no value.
+    EXPECT_TRUE(controller_->cellTakesValue(1, col("K"), 38));
+    EXPECT_FALSE(controller_->cellTakesValue(1, col("K"), 39));
+    EXPECT_FALSE(controller_->cellTakesValue(1, col("G"), 40));
+    EXPECT_FALSE(controller_->cellTakesValue(1, col("B"), 2));
+
+    // Enter on the last field leaves the cursor on the row below the list: F5
+    // there appends an individual to the list.
+    grid().userEdit(col("K"), 38, "Nguyễn Văn An");
+    grid().userMoveTo(col("K"), 39);
+    grid().userKeyUp(keys::kF5, 0);
+    EXPECT_EQ(grid().textOf(1, col("D"), 40), "aa");
+    EXPECT_EQ(grid().textOf(1, col("D"), 39), "2");
+    EXPECT_FALSE(clsVariables().Data(0)->elementById("K_39").isNull());
+    EXPECT_TRUE(controller_->cellTakesValue(1, col("K"), 39));
+    EXPECT_EQ(stored(0, "K_38"), "Nguyễn Văn An");
+    grid().setSheet(1);
+    EXPECT_EQ(grid().activeRow(), 39);
+    EXPECT_EQ(errorLog().find("No data cell"), std::string::npos) << errorLog();
+}
+
+TEST_F(MainWindowTest, NotesComeFirstOnTheStatusLine) {
+    open();
+    if (HasFatalFailure()) return;
+    const std::string hint = statusMessage(tree_->bin() / "Status.xml", "ST_MST_TC");
+    grid().setPosition(1, col("K"), 9);
+    grid().setNote("Mã số thuế không hợp lệ. ");
+    grid().userMoveTo(col("K"), 7);
+    grid().userMoveTo(col("K"), 9);
+    EXPECT_EQ(controller_->statusText(), "Mã số thuế không hợp lệ.\n" + hint);
+    EXPECT_EQ(view_.status, controller_->statusText());
+    // F1 without a help viewer gives the same text.
+    EXPECT_EQ(controller_->helpText(), controller_->statusText());
+}
+
+TEST_F(MainWindowTest, RefusedEntryIsSaidAndNotedUntilFixed) {
+    open();
+    if (HasFatalFailure()) return;
+    grid().userMoveTo(col("N"), 38);
+    grid().userEdit(col("N"), 38, "31/02/1985");
+    ASSERT_EQ(grid().textOf(1, col("N"), 38), "") << "the rules refuse the date";
+    controller_->entryRejected(col("N"), 38, "31/02/1985");
+    const std::string note = grid().noteOf(1, col("N"), 38);
+    EXPECT_NE(note.find("\"31/02/1985\""), std::string::npos) << note;
+    EXPECT_NE(note.find("ngày/tháng/năm"), std::string::npos) << note;
+    EXPECT_EQ(view_.status, note);
+    grid().setPosition(1, col("N"), 38);
+    EXPECT_EQ(grid().backColor(), 12632319u);
+
+    // Leaving the cell keeps the refusal in front of the next cell's status.
+    grid().userMoveTo(col("Q"), 38);
+    EXPECT_EQ(controller_->statusText().rfind(note + "\n", 0), 0u) << controller_->statusText();
+    grid().userMoveTo(col("K"), 38);
+    EXPECT_EQ(controller_->statusText().find("31/02/1985"), std::string::npos);
+
+    // A good date takes the note and the colour away.
+    grid().userMoveTo(col("N"), 38);
+    grid().userEdit(col("N"), 38, "28/02/1985");
+    EXPECT_EQ(grid().noteOf(1, col("N"), 38), "");
+    grid().setPosition(1, col("N"), 38);
+    EXPECT_NE(grid().backColor(), 12632319u);
+    EXPECT_EQ(stored(0, "N_38"), "28/02/1985");
+}
+
 TEST_F(MainWindowTest, F1TakesTheHelpTopicOfTheCurrentCell) {
     open();
     if (HasFatalFailure()) return;

@@ -44,4 +44,13 @@ void UpdateCell(DeclarationSession& session, grid::Spread& grid, int col, int ro
     }
 }
 
+bool TakesValue(grid::Spread& grid, int sheet, int col, int row) {
+    grid.setSheet(sheet);
+    sheetdocs::GetCellSpan(grid, col, row);
+    const xml::DocumentPtr doc = clsVariables().Data(sheet - 1);
+    if (!doc) return false;
+    const xml::Node cell = doc->elementById(sheetdocs::MakeCellID(grid, col, row));
+    return !cell.isNull() && cell.hasAttribute("Value");
+}
+
 }  // namespace zevo::engine

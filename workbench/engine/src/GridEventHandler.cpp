@@ -101,7 +101,18 @@ void GridEventHandler::KeyUp(int keyCode, int shift) {
                                grid::GridStateGuard::Cell::Moved);
     try {
         grid_.setSheet(session_.currentSheet);
-        const int activeCol = grid_.activeCol(), activeRow = grid_.activeRow();
+        const int activeCol = grid_.activeCol();
+        int activeRow = grid_.activeRow();
+        // F5 on the row just below a list (where Enter on the last field leaves the
+        // cursor) appends to that list: the row above becomes the active row.
+        if (keyCode == keys::kF5 && activeRow > 1 &&
+            !TakesValue(grid_, session_.currentSheet, activeCol, activeRow) &&
+            TakesValue(grid_, session_.currentSheet, activeCol, activeRow - 1)) {
+            --activeRow;
+            grid_.setSheet(session_.currentSheet);
+            grid_.setActiveCell(activeCol, activeRow);
+        }
+        grid_.setSheet(session_.currentSheet);
         Change(activeCol, activeRow);
         grid_.setEventsEnabled(false);
         std::int16_t key = static_cast<std::int16_t>(keyCode);

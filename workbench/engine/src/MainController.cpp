@@ -58,6 +58,7 @@ public:
             owner_.grid_.setSheet(owner_.session_.currentSheet);
             owner_.grid_.setPosition(col, row);
             owner_.SetStatus(newCol, newRow);
+            owner_.showRefusalAfterLeaving(col, row);
         } catch (const std::exception& e) {
             WriteErrorLog(kModule, "fpSpread1_LeaveCell", e);
         }
@@ -103,14 +104,16 @@ void MainController::setBusinessLibraryLocation(const std::string& location) {
     library_.reset();
 }
 
+std::string MainController::instanceLockPath() const {
+    if (!lockPath_.empty()) return lockPath_;
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (folder.isEmpty()) folder = QDir::tempPath();
+    return (folder + QStringLiteral("/zevo-%1.lock").arg(::getuid())).toStdString();
+}
+
 bool MainController::acquireInstanceLock() {
     if (lock_ && lock_->isLocked()) return true;   // a reload of this instance
-    std::string path = lockPath_;
-    if (path.empty()) {
-        QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-        if (folder.isEmpty()) folder = QDir::tempPath();
-        path = (folder + QStringLiteral("/zevo-%1.lock").arg(::getuid())).toStdString();
-    }
+    const std::string path = instanceLockPath();
     lock_ = std::make_unique<QLockFile>(QString::fromStdString(path));
     lock_->setStaleLockTime(0);   // a lock left by a crashed instance is detected by its pid
     if (lock_->tryLock(0)) return true;

@@ -203,6 +203,8 @@ bool MainController::checkFrame(bool restoreNow, std::vector<std::string>& activ
     } catch (const std::exception& e) {
         WriteErrorLog(kModule, "CheckValidData", e);
     }
+    // The cursor may now stand on a marked cell: the status line says why.
+    SetStatus(-1, -1);
     if (restoreNow) restoreActive(activeBefore);
     view().gridChanged();
     return valid;

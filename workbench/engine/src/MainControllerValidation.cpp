@@ -80,6 +80,11 @@ CheckRow readCheckRow(const grid::SpreadModel& grid, int sheet, int row) {
     return r;
 }
 
+// A cell note as status lines: CR LF become line breaks, trailing blanks go.
+std::string noteLines(const std::string& note) {
+    return text::trimBlanks(replaceAll(note, "\r\n", "\n"));
+}
+
 }  // namespace
 
 bool MainController::CheckValidData() {
@@ -221,12 +226,16 @@ void MainController::SetStatus(int col, int row) {
             row = grid_.activeRow();
         }
         sheetdocs::GetCellSpan(grid_, col, row);
+        // A marked cell says first why it is marked.
+        grid_.setPosition(col, row);
+        const std::string note = noteLines(grid_.note());
         const xml::DocumentPtr doc = clsVariables().Data(session_.currentSheet - 1);
-        if (!doc) return;
-        const xml::Node cell = doc->elementById(sheetdocs::MakeCellID(grid_, col, row));
-        if (cell.isNull()) return;
+        const xml::Node cell =
+            doc ? doc->elementById(sheetdocs::MakeCellID(grid_, col, row)) : xml::Node();
+        if (cell.isNull() && note.empty()) return;
         std::string text;
-        const std::string statusId = text::trimBlanks(GetAttributeValue(cell, "StatusID"));
+        const std::string statusId =
+            cell.isNull() ? std::string() : text::trimBlanks(GetAttributeValue(cell, "StatusID"));
         if (!statusId.empty() && statusDoc_) {
             for (const xml::Node& st : statusDoc_->elementsByTagName("St")) {
                 if (text::trimBlanks(GetAttributeValue(st, "ID")) != statusId) continue;
@@ -235,7 +244,7 @@ void MainController::SetStatus(int col, int row) {
                 break;
             }
         }
-        statusText_ = text;
+        statusText_ = note.empty() ? text : text.empty() ? note : note + "\n" + text;
         view().setStatusText(statusText_);
     } catch (const std::exception& e) {
         WriteErrorLog(kModule, "SetStatus", e);

@@ -16,4 +16,8 @@ namespace zevo::engine {
 void UpdateCell(DeclarationSession& session, grid::Spread& grid, int col, int row,
                 const std::string& value, bool& changed);
 
+// Whether the span anchor of (col, row) on the sheet stores a value: its `Cell` in
+// Data(sheet - 1) exists and has "Value". Leaves the grid on that sheet.
+bool TakesValue(grid::Spread& grid, int sheet, int col, int row);
+
 }  // namespace zevo::engine

@@ -67,6 +67,8 @@ public:
     // The per-user lock file that keeps a second instance out; the default lies
     // in the user's runtime folder.
     void setInstanceLockPath(const std::string& path) { lockPath_ = path; }
+    // The lock file in use: the one set, or the default in the runtime folder.
+    std::string instanceLockPath() const;
     // Dialogs written elsewhere plug in here. Without them the command logs that
     // the dialog is not available. The backup writer gets the exchange file path
     // and returns whether it wrote it.
@@ -109,6 +111,19 @@ public:
     void Form_KeyDown(int keyCode, int shift);
     void Form_KeyUp(int keyCode, int shift);
 
+    // ---- data entry ----
+    // Whether the user may type into (col, row) of the sheet: an unlocked cell that
+    // stores a value in the sheet's document (labels, formulas and the rows below a
+    // list take none).
+    bool cellTakesValue(int sheet, int col, int row);
+    // The user typed `typed` into (col, row) of the current sheet and the rules left
+    // the cell empty: the cell carries a note until it is typed into again, and the
+    // status line says what was refused and why.
+    void entryRejected(int col, int row, const std::string& typed);
+    // What F1 shows when no help file is installed: the note and the status text of
+    // the current cell.
+    std::string helpText();
+
     // ---- state ----
     grid::SpreadModel& grid() { return grid_; }
     DeclarationSession& session() { return session_; }
@@ -137,6 +152,8 @@ private:
     void showSheet(int sheet);
     std::vector<xml::Node> sheetEntries() const;
     void notifyUnavailable(const std::string& procedure, const std::string& what);
+    // Puts the refusal of the cell just left in front of the new cell's status.
+    void showRefusalAfterLeaving(int col, int row);
 
     grid::SpreadModel grid_;
     DeclarationSession session_;
@@ -153,6 +170,9 @@ private:
     std::unique_ptr<QLockFile> lock_;
 
     std::string statusText_;
+    // The last refused entry, shown until the user leaves its cell.
+    std::string refusal_;
+    int refusalSheet_ = 0, refusalCol_ = 0, refusalRow_ = 0;
     std::vector<std::pair<std::string, double>> startupTimings_;
     std::string captionSection_;
     std::string exitReason_;
