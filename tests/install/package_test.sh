@@ -103,9 +103,13 @@ window="$(DISPLAY="$display" timeout 30 xdotool search --sync --onlyvisible --cl
 sleep 2   # the grid is filled after the window shows
 # The save button ("Ghi") sits in the row of buttons at the window's foot, fifth of six.
 eval "$(DISPLAY="$display" xdotool getwindowgeometry --shell "$window")"
-DISPLAY="$display" xdotool mousemove --window "$window" $((WIDTH - 234)) $((HEIGHT - 43)) click 1
-for _ in $(seq 1 100); do
+for i in $(seq 0 99); do
   [ -s "$data/TK_DKT.xml" ] && break
+  # A click that came while the window was still busy is tried again.
+  if [ $((i % 20)) -eq 0 ]; then
+    DISPLAY="$display" xdotool mousemove --window "$window" $((WIDTH - 234)) $((HEIGHT - 43)) click 1
+    sleep 0.5
+  fi
   DISPLAY="$display" xdotool key Return   # "save although cells are marked?" Yes / "saved" OK
   sleep 0.3
 done
