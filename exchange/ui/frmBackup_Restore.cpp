@@ -121,7 +121,13 @@ QRadioButton* frmBackup_Restore::optionButton(ExchangeOption option) const {
 }
 
 void frmBackup_Restore::showEvent(QShowEvent* event) {
-    if (!controller_.loaded()) controller_.Form_Load();
+    if (!controller_.loaded()) {
+        controller_.Form_Load();
+        if (!initialPath_.empty()) {
+            controller_.setPath(initialPath_);
+            stateChanged();
+        }
+    }
     QDialog::showEvent(event);
 }
 

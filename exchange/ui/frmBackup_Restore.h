@@ -23,6 +23,9 @@ public:
 
     // true: export face; false: import face. Set before the dialog is shown.
     void setBackup(bool isBackup) { controller_.bIsBackup = isBackup; }
+    // A file the dialog opens with instead of the remembered one (a double-clicked
+    // exchange file). Set before the dialog is shown.
+    void setInitialPath(const std::string& path) { initialPath_ = path; }
     BackupRestoreController& controller() { return controller_; }
 
     // BackupRestoreView
@@ -48,6 +51,7 @@ private:
     QRadioButton* optionButton(ExchangeOption option) const;
 
     BackupRestoreController controller_;
+    std::string initialPath_;
     bool updating_ = false;
 
     QLabel* imgCaption;

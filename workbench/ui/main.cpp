@@ -1,4 +1,8 @@
 #include <QApplication>
+#include <QFileInfo>
+#include <QTimer>
+
+#include <utility>
 
 #include "InstanceBeacon.h"
 #include "frmBackup_Restore.h"
@@ -25,10 +29,15 @@ int main(int argc, char** argv) {
     zevo::engine::MainController controller;
     zevo::ui::mainForm window(controller);
     zevo::commandline::connectBackupWriter(controller);
+    // A file named on the command line (a double-clicked exchange file) opens the
+    // import dialog with that file, once the window shows.
+    const QStringList files = QApplication::arguments().mid(1);
+    std::string fileToImport = files.isEmpty() ? std::string() : QFileInfo(files.last()).absoluteFilePath().toStdString();
     controller.backupDialog = [&](bool isBackup) {
         zevo::exchange::ui::frmBackup_Restore dialog(controller.grid(),
                                                      zevo::commandline::hostFor(controller), &window);
         dialog.setBackup(isBackup);
+        if (!isBackup) dialog.setInitialPath(std::exchange(fileToImport, {}));
         dialog.exec();
         window.gridChanged();
     };
@@ -48,5 +57,6 @@ int main(int argc, char** argv) {
     beacon.listen(lockPath, &window);
     window.show();
     window.focusGrid();
+    if (!fileToImport.empty()) QTimer::singleShot(0, &window, [&] { controller.cmdImport_Click(); });
     return app.exec();
 }
