@@ -54,8 +54,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     zevo::fuzz::Bytes in(data, size);
     auto doc = Document::fromString(kDocument, nullptr, Trust::Installed);
     while (!in.empty()) {
-        const std::vector<Node> cells = doc->elementsByTagName("Cell");
-        const std::vector<Node> groups = doc->elementsByTagName("Cells");
+        std::vector<Node> cells = doc->elementsByTagName("Cell");
+        std::vector<Node> groups = doc->elementsByTagName("Cells");
         switch (in.below(4)) {
             case 0:
                 if (!cells.empty()) cells[in.below(cells.size())].setAttribute("CellID", kValues[in.below(kValues.size())]);
