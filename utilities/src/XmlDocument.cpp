@@ -1,3 +1,5 @@
+#include <libxml/entities.h>
+#include <libxml/hash.h>
 #include <libxml/parser.h>
 #include <libxml/SAX2.h>
 #include <libxml/parserInternals.h>
@@ -9,6 +11,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fstream>
+#include <map>
 #include <mutex>
 #include <sstream>
 
@@ -99,6 +102,77 @@ int optionsFor(Trust trust, Validation validation) {
     return options;
 }
 
+// The most text a document's entity references may stand for when read: a
+// linear expansion (one large entity referenced many times) is refused as well
+// as the exponential one libxml2 catches.
+constexpr std::size_t kMaxEntityText = 8u << 20;
+
+bool declaresEntities(xmlDoc* doc) {
+    xmlDtd* dtd = doc->intSubset;
+    return dtd && dtd->entities && xmlHashSize(static_cast<xmlHashTablePtr>(dtd->entities)) > 0;
+}
+
+// Length of an entity's replacement text with the entities it names expanded,
+// saturating just past kMaxEntityText.
+class EntitySizes {
+public:
+    explicit EntitySizes(xmlDoc* doc) : doc_(doc) {}
+
+    std::size_t of(const xmlChar* name, int depth = 0) {
+        xmlEntity* e = xmlGetDocEntity(doc_, name);
+        if (!e || !e->content) return 0;
+        if (e->etype == XML_INTERNAL_PREDEFINED_ENTITY) return 1;
+        auto known = sizes_.find(e);
+        if (known != sizes_.end()) return known->second;
+        if (depth > 40) return kMaxEntityText + 1;   // libxml2 refuses loops long before
+        std::size_t total = 0;
+        const std::string content = detail::toStd(e->content);
+        for (std::size_t i = 0; i < content.size() && total <= kMaxEntityText;) {
+            std::size_t semi = content[i] == '&' ? content.find(';', i) : std::string::npos;
+            if (semi == std::string::npos || content[i + 1] == '#') {
+                ++total;
+                ++i;
+                continue;
+            }
+            const std::string inner = content.substr(i + 1, semi - i - 1);
+            total += of(reinterpret_cast<const xmlChar*>(inner.c_str()), depth + 1);
+            i = semi + 1;
+        }
+        sizes_[e] = total;
+        return total;
+    }
+
+private:
+    xmlDoc* doc_;
+    std::map<xmlEntity*, std::size_t> sizes_;
+};
+
+// Sum of what the document's entity references expand to, walked without
+// recursion; stops once past the bound.
+bool entityTextWithinBound(xmlDoc* doc) {
+    if (!declaresEntities(doc)) return true;
+    EntitySizes sizes(doc);
+    std::size_t total = 0;
+    auto count = [&](xmlNode* n) {
+        if (n->type == XML_ENTITY_REF_NODE) total += sizes.of(n->name);
+    };
+    xmlNode* root = xmlDocGetRootElement(doc);
+    for (xmlNode* n = root; n && total <= kMaxEntityText;) {
+        count(n);
+        if (n->type == XML_ELEMENT_NODE)
+            for (xmlAttr* a = n->properties; a; a = a->next)
+                for (xmlNode* v = a->children; v; v = v->next) count(v);
+        if (n->type == XML_ELEMENT_NODE && n->children) {
+            n = n->children;
+            continue;
+        }
+        while (n && n != root && !n->next) n = n->parent;
+        if (!n || n == root) break;
+        n = n->next;
+    }
+    return total <= kMaxEntityText;
+}
+
 }  // namespace
 
 Document::~Document() {
@@ -138,6 +212,18 @@ LoadResult Document::load(const std::string& bytes, const std::string& url, Trus
                                     optionsFor(trust, validation));
             const bool invalid = validation == Validation::InternalSubset && !ctxt->valid;
             if (doc && (!ctxt->wellFormed || invalid)) {
+                xmlFreeDoc(doc);
+                doc = nullptr;
+            }
+            // A document from outside has no business declaring entities; an
+            // installed one may, within a bound on what they expand to.
+            if (doc && trust == Trust::Untrusted && declaresEntities(doc)) {
+                sink.firstFatal = "Entity declarations are not accepted in this document";
+                xmlFreeDoc(doc);
+                doc = nullptr;
+            } else if (doc && !entityTextWithinBound(doc)) {
+                sink.firstFatal = "The document's entities expand to more than " +
+                                  std::to_string(kMaxEntityText) + " bytes";
                 xmlFreeDoc(doc);
                 doc = nullptr;
             }

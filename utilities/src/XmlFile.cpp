@@ -1,7 +1,10 @@
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <string>
@@ -101,6 +104,55 @@ void writeFileAtomically(const std::string& path, const std::string& bytes) {
     renameOver(writeTemporary(path, bytes), path);
 }
 
+namespace {
+
+void syncFolder(const std::string& folder) {
+    int dfd = open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+    if (dfd >= 0) {
+        fsync(dfd);
+        close(dfd);
+    }
+}
+
+constexpr const char* kRecordHeader = "ZEVO staged save 1\n";
+
+// A temporary of writeTemporary: "." + target name + ".tmp" + six characters.
+bool isOurTemporary(const std::string& name) {
+    if (name.size() < 12 || name[0] != '.') return false;
+    const std::size_t tmp = name.size() - 10;
+    if (name.compare(tmp, 4, ".tmp") != 0) return false;
+    for (std::size_t i = tmp + 4; i < name.size(); ++i)
+        if (!std::isalnum(static_cast<unsigned char>(name[i]))) return false;
+    return true;
+}
+
+std::string readWhole(const std::string& path, bool& found) {
+    found = false;
+    int fd = open(path.c_str(), O_RDONLY);
+    if (fd < 0) {
+        if (errno == ENOENT) return {};
+        throwErrno(errno, path);
+    }
+    found = true;
+    std::string out;
+    char buf[8192];
+    for (;;) {
+        ssize_t n = read(fd, buf, sizeof buf);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            int e = errno;
+            close(fd);
+            throwErrno(e, path);
+        }
+        if (n == 0) break;
+        out.append(buf, static_cast<size_t>(n));
+    }
+    close(fd);
+    return out;
+}
+
+}  // namespace
+
 StagedFiles::~StagedFiles() {
     for (const auto& [tmp, target] : staged_) unlink(tmp.c_str());
 }
@@ -110,13 +162,78 @@ void StagedFiles::add(const std::string& path, const std::string& bytes) {
 }
 
 void StagedFiles::commit() {
-    // Renames within one folder do not fail for want of space or rights once the
-    // temporaries exist, so the targets are replaced together in practice.
-    while (!staged_.empty()) {
-        const auto [tmp, target] = staged_.front();
-        staged_.erase(staged_.begin());
-        renameOver(tmp, target);
+    if (staged_.empty()) return;
+    // The record names every temporary, so once it is on disk the new set is
+    // decided: whatever happens to this process, the renames are finished then
+    // or at the next start.
+    std::string record = kRecordHeader;
+    for (const auto& [tmp, target] : staged_) record += tmp + '\t' + target + '\n';
+    const std::string recordPath = folderOf(staged_.front().second) + "/" + kCommitRecord;
+    renameOver(writeTemporary(recordPath, record), recordPath);
+
+    std::vector<std::pair<std::string, std::string>> pending;
+    pending.swap(staged_);   // past the record, a temporary is never removed unrenamed
+    std::string firstError;
+    int firstErrno = 0;
+    std::vector<std::string> folders;
+    for (const auto& [tmp, target] : pending) {
+        if (rename(tmp.c_str(), target.c_str()) != 0 && firstErrno == 0) {
+            firstErrno = errno;
+            firstError = target;
+        }
+        const std::string folder = folderOf(target);
+        if (std::find(folders.begin(), folders.end(), folder) == folders.end()) folders.push_back(folder);
     }
+    for (const std::string& folder : folders) syncFolder(folder);
+    // A failed rename keeps the record, so the next start completes the set.
+    if (firstErrno != 0) throwErrno(firstErrno, firstError);
+    unlink(recordPath.c_str());
+    syncFolder(folderOf(recordPath));
+}
+
+int recoverStagedFiles(const std::string& folder) {
+    const std::string base = folder.empty() ? std::string(".")
+                             : folder.back() == '/' && folder.size() > 1 ? folder.substr(0, folder.size() - 1)
+                                                                         : folder;
+    const std::string recordPath = base + "/" + kCommitRecord;
+    int rolled = 0;
+    bool found = false;
+    const std::string record = readWhole(recordPath, found);
+    std::vector<std::string> folders{base};
+    if (found) {
+        // The record is renamed into place whole, so it is either complete or
+        // absent; a foreign or damaged one is only removed.
+        if (record.compare(0, std::strlen(kRecordHeader), kRecordHeader) == 0) {
+            std::size_t at = std::strlen(kRecordHeader);
+            while (at < record.size()) {
+                std::size_t end = record.find('\n', at);
+                if (end == std::string::npos) break;
+                const std::string line = record.substr(at, end - at);
+                at = end + 1;
+                const std::size_t tab = line.find('\t');
+                if (tab == std::string::npos) continue;
+                const std::string tmp = line.substr(0, tab), target = line.substr(tab + 1);
+                if (access(tmp.c_str(), F_OK) != 0) continue;   // renamed before the stop
+                if (rename(tmp.c_str(), target.c_str()) != 0) throwErrno(errno, target);
+                ++rolled;
+                const std::string f = folderOf(target);
+                if (std::find(folders.begin(), folders.end(), f) == folders.end()) folders.push_back(f);
+            }
+        }
+        for (const std::string& f : folders) syncFolder(f);
+        unlink(recordPath.c_str());
+    }
+    for (const std::string& f : folders) {
+        DIR* dir = opendir(f.c_str());
+        if (!dir) continue;
+        std::vector<std::string> stray;
+        while (dirent* e = readdir(dir))
+            if (isOurTemporary(e->d_name)) stray.push_back(f + "/" + e->d_name);
+        closedir(dir);
+        for (const std::string& path : stray) unlink(path.c_str());
+    }
+    syncFolder(base);
+    return rolled;
 }
 
 }  // namespace zevo::xml

@@ -1,6 +1,7 @@
 #include "zevo/clsLZWCompress.h"
 
 #include <cstdint>
+#include <algorithm>
 #include <vector>
 
 #include "zevo/RuntimeError.h"
@@ -101,7 +102,7 @@ std::string clsLZWCompress::Compress(const std::string& IPStr) const {
     return out;
 }
 
-std::string clsLZWCompress::DeCompress(const std::string& IPStr) const {
+std::string clsLZWCompress::DeCompress(const std::string& IPStr, size_t maxOutput) const {
     // Entry e is the string of entry prefix[e] followed by byte last[e].
     std::vector<uint16_t> prefix(kCodeLimit, 0);
     std::vector<uint8_t> first(kCodeLimit, 0), last(kCodeLimit, 0);
@@ -112,12 +113,13 @@ std::string clsLZWCompress::DeCompress(const std::string& IPStr) const {
     int next = kFirstFree;
 
     std::string out;
-    out.reserve(IPStr.size() * 3);
+    out.reserve(std::min(IPStr.size() * 3, maxOutput));
     // Writes the entry's bytes back to front; the walk is bounded by the entry's
     // length so that a damaged stream cannot run outside the output.
     auto append = [&](int code) {
         size_t start = out.size();
         size_t pos = start + length[code];
+        if (pos > maxOutput) throw RuntimeError(err::kInvalidCall, "Compressed data decodes beyond its bound");
         out.resize(pos);
         while (pos > start) {
             out[--pos] = static_cast<char>(last[code]);

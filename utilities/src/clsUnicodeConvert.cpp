@@ -49,6 +49,11 @@ std::vector<Utf8Char> decodeUtf8(std::string_view s) {
             if ((c & 0xC0) != 0x80) ok = false;
             code = (code << 6) | (c & 0x3F);
         }
+        // Overlong forms ("C0 BC" for "<"), surrogates and code points past
+        // U+10FFFF are broken bytes, not characters.
+        static constexpr long kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (ok && (code < kLeast[len] || (code >= 0xD800 && code <= 0xDFFF) || code > 0x10FFFF))
+            ok = false;
         if (!ok) {
             out.push_back({-1, s.substr(i, 1)});
             ++i;

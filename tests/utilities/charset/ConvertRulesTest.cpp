@@ -126,4 +126,14 @@ TEST_F(RulesTest, DefaultFoldersOfTheLibraryAndTheProgram) {
     EXPECT_EQ(program.Convert("H\xB5 N\xE9i", TCVN, UNICODE), "Hà Nội");
 }
 
+TEST_F(RulesTest, OverlongAndSurrogateSequencesAreNotLetters) {
+    write(dir / "VPSVowels.txt", "\xE1\xEA\xD6");
+    clsUnicodeConvert c(dir.string());
+    // "C0 BC" spells "<" in too many bytes and "ED A0 80" a lone surrogate: both
+    // are broken bytes, copied as they stand, never a character.
+    EXPECT_EQ(c.Convert("a\xC0\xBC", UNICODE, VPS), "a\xC0\xBC");
+    EXPECT_EQ(c.Convert("\xE0\x80\xBC\xED\xA0\x80", UNICODE, VPS), "\xE0\x80\xBC\xED\xA0\x80");
+    EXPECT_EQ(c.Convert("\xF4\x90\x80\x80", UNICODE, VPS), "\xF4\x90\x80\x80");
+}
+
 }  // namespace

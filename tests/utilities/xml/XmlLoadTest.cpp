@@ -122,6 +122,34 @@ TEST_P(XmlHostile, EntityExpansionStaysBounded) {
     }
 }
 
+TEST_P(XmlHostile, LinearEntityExpansionIsBounded) {
+    // One 1 MiB entity referenced 2,000 times: 2 GB of text once read.
+    std::string xml = "<!DOCTYPE r [<!ENTITY big \"" + std::string(1 << 20, 'x') + "\">]><r a=\"";
+    for (int i = 0; i < 2000; ++i) xml += "&big;";
+    xml += "\">";
+    for (int i = 0; i < 2000; ++i) xml += "&big;";
+    xml += "</r>";
+    LoadResult r;
+    auto doc = Document::fromString(xml, &r, GetParam());
+    ASSERT_FALSE(r.ok());
+    EXPECT_TRUE(doc->isEmpty());
+    EXPECT_FALSE(r.reason.empty());
+}
+
+TEST(XmlLoad, UntrustedDocumentsRefuseEntityDeclarationsInstalledOnesKeepSmallOnes) {
+    const std::string xml = "<!DOCTYPE r [<!ENTITY co \"Công ty\">]><r a=\"&co; A\">&co; B</r>";
+    LoadResult r;
+    auto untrusted = Document::fromString(xml, &r, Trust::Untrusted);
+    EXPECT_FALSE(r.ok());
+    EXPECT_TRUE(untrusted->isEmpty());
+    auto installed = Document::fromString(xml, &r, Trust::Installed);
+    ASSERT_TRUE(r.ok()) << r.reason;
+    EXPECT_EQ(installed->documentElement().attribute("a").value_or(""), "Công ty A");
+    // Without entities an untrusted document with an internal subset still loads.
+    Document::fromString("<!DOCTYPE r [<!ELEMENT r ANY>]><r/>", &r, Trust::Untrusted);
+    EXPECT_TRUE(r.ok()) << r.reason;
+}
+
 INSTANTIATE_TEST_SUITE_P(BothTrustLevels, XmlHostile,
                          ::testing::Values(Trust::Installed, Trust::Untrusted));
 

@@ -1,7 +1,14 @@
 // Saving: atomic replacement, error numbers, text round trip.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <random>
+#include <thread>
 
 #include <filesystem>
 
@@ -124,4 +131,113 @@ TEST(XmlSave, StagedFilesReplaceTheirTargetsOnlyOnCommit) {
     EXPECT_EQ(readText(dir.file("a.xml")), "new a");
     EXPECT_EQ(readText(dir.file("b.xml")), "new b");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);
+}
+
+namespace {
+
+// One version of a declaration's three files: the session counters, a sheet of
+// 1,000 individuals and a second sheet; each starts with its version number.
+std::vector<std::string> declarationFiles(int version) {
+    const std::string tag = "<!-- version " + std::to_string(version) + " -->\n";
+    std::string tk = tag + "<Sections><Section><Cells>";
+    std::string bk = tag + "<Sections><Section><Cells>";
+    for (int i = 1; i <= 1000; ++i) {
+        const std::string n = std::to_string(i);
+        for (const char* col : {"B", "C", "D", "E", "F", "G", "H", "I", "J", "K"})
+            tk += std::string("<Cell CellID=\"") + col + "_" + n + "\" Value=\"Nguyễn Văn " + n + "/" +
+                  std::to_string(version) + "\"/>";
+        bk += "<Cell CellID=\"B_" + n + "\" Value=\"" + std::to_string(version * 1000 + i) + "\"/>";
+    }
+    tk += "</Cells></Section></Sections>";
+    bk += "</Cells></Section></Sections>";
+    return {tag + "100_7::" + std::to_string(version % 1000) + ":0", tk, bk};
+}
+
+int versionOf(const std::string& content) {
+    const std::string marker = "<!-- version ";
+    if (content.compare(0, marker.size(), marker) != 0) return -1;
+    return std::atoi(content.c_str() + marker.size());
+}
+
+}  // namespace
+
+// A save of the declaration's files killed with SIGKILL at random moments: after
+// the next start's recovery, the files are all the old version or all the new
+// one, and no temporary or commit record remains. ZEVO_CRASH_RUNS sets the number
+// of runs (a longer run outside the suite).
+TEST(XmlSave, ASaveKilledAtAnyMomentLeavesTheOldOrTheNewSetOfFiles) {
+    TempDir dir;
+    const std::vector<std::string> names = {"Session.dat", "TK_DKT.xml", "BK_DKT.xml"};
+    auto saveVersion = [&](int version) {
+        const auto files = declarationFiles(version);
+        StagedFiles staged;
+        for (std::size_t k = 0; k < names.size(); ++k) staged.add(dir.file(names[k]), files[k]);
+        staged.commit();
+    };
+    saveVersion(0);
+    // How long one save takes here: the kills fall within and around it.
+    const auto start = std::chrono::steady_clock::now();
+    saveVersion(0);
+    const long saveMicros = std::max<long>(
+        200, std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start).count());
+
+    const char* env = std::getenv("ZEVO_CRASH_RUNS");
+    const int runs = env ? std::atoi(env) : 200;
+    std::mt19937 random(12345);
+    int current = 0, sawOld = 0, sawNew = 0, rolledForward = 0;
+    for (int run = 1; run <= runs; ++run) {
+        const int next = current + 1;
+        const auto files = declarationFiles(next);   // ready before the child starts
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            StagedFiles staged;
+            for (std::size_t k = 0; k < names.size(); ++k) staged.add(dir.file(names[k]), files[k]);
+            staged.commit();
+            _exit(0);
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(random() % (saveMicros * 3 / 2)));
+        kill(child, SIGKILL);
+        int status = 0;
+        waitpid(child, &status, 0);
+
+        rolledForward += recoverStagedFiles(dir.path()) > 0;
+        std::vector<int> versions;
+        for (const std::string& name : names) versions.push_back(versionOf(readText(dir.file(name))));
+        ASSERT_TRUE(versions[0] == versions[1] && versions[1] == versions[2])
+            << "run " << run << ": " << versions[0] << " " << versions[1] << " " << versions[2];
+        ASSERT_TRUE(versions[0] == current || versions[0] == next) << versions[0];
+        (versions[0] == next ? sawNew : sawOld)++;
+        current = versions[0];
+        std::vector<std::string> left;
+        for (const auto& e : std::filesystem::directory_iterator(dir.path()))
+            left.push_back(e.path().filename().string());
+        ASSERT_EQ(left.size(), names.size()) << "run " << run << ": " << left.back();
+    }
+    std::printf("%d killed saves (save ~%ld us): %d old set, %d new set, %d rolled forward at start\n",
+                runs, saveMicros, sawOld, sawNew, rolledForward);
+}
+
+TEST(XmlSave, RecoveryRemovesOnlyOurTemporaries) {
+    TempDir dir;
+    writeText(dir.file("TK_DKT.xml"), "old");
+    writeText(dir.file(".TK_DKT.xml.tmpAb12Cd"), "half");
+    writeText(dir.file(".hidden.tmp"), "theirs");
+    writeText(dir.file("notes.tmpAb12Cd"), "theirs");
+    EXPECT_EQ(recoverStagedFiles(dir.path()), 0);
+    EXPECT_FALSE(std::filesystem::exists(dir.file(".TK_DKT.xml.tmpAb12Cd")));
+    EXPECT_TRUE(std::filesystem::exists(dir.file(".hidden.tmp")));
+    EXPECT_TRUE(std::filesystem::exists(dir.file("notes.tmpAb12Cd")));
+    EXPECT_EQ(readText(dir.file("TK_DKT.xml")), "old");
+    // A record of a commit stopped after its first rename finishes the second.
+    writeText(dir.file(".BK_DKT.xml.tmpZz99Yy"), "new b");
+    writeText(dir.file("BK_DKT.xml"), "old b");
+    writeText(dir.file("TK_DKT.xml"), "new a");
+    writeText(dir.file(kCommitRecord), "ZEVO staged save 1\n" + dir.file(".TK_DKT.xml.tmpQq11Ww") + "\t" +
+                                            dir.file("TK_DKT.xml") + "\n" + dir.file(".BK_DKT.xml.tmpZz99Yy") +
+                                            "\t" + dir.file("BK_DKT.xml") + "\n");
+    EXPECT_EQ(recoverStagedFiles(dir.path()), 1);
+    EXPECT_EQ(readText(dir.file("BK_DKT.xml")), "new b");
+    EXPECT_EQ(readText(dir.file("TK_DKT.xml")), "new a");
+    EXPECT_FALSE(std::filesystem::exists(dir.file(kCommitRecord)));
 }

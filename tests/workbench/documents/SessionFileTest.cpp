@@ -120,10 +120,13 @@ TEST_F(SessionFile, DamagedFilesAreReportedAndChangeNothing) {
         EXPECT_FALSE(LoadSessionValueFromFile(path));
         ASSERT_EQ(presenter->shown().size(), 1u);
         const MessageRequest& shown = presenter->shown().front();
-        EXPECT_EQ(shown.id, "");
-        EXPECT_EQ(shown.style, msOKOnly);
+        // The message names the file and offers to set it aside; declined here.
+        EXPECT_EQ(shown.id, "0125");
+        EXPECT_NE(shown.text.find(path), std::string::npos) << shown.text;
+        EXPECT_NE(shown.text.find("Backup"), std::string::npos) << shown.text;
+        EXPECT_EQ(shown.style, msYesNo);
         EXPECT_EQ(shown.icon, miCriticalError);
-        EXPECT_EQ(shown.defaultButton, mrOK);
+        EXPECT_EQ(shown.defaultButton, mrNo);
         EXPECT_EQ(sessionCounters().first, 3);
         EXPECT_EQ(sessionCounters().second, 4);
         EXPECT_EQ(read(path), content);   // not overwritten
@@ -137,6 +140,53 @@ TEST_F(SessionFile, DamagedFilesAreReportedAndChangeNothing) {
     EXPECT_NE(log().find("mdlFunctions SaveSessionValueToFile"), std::string::npos);
 }
 
+TEST_F(SessionFile, TrailingBytesTextFilesAndBombsAreDamage) {
+    const std::string good = [&] {
+        writeSession("100_7::3:5");
+        return read(path);
+    }();
+    // A compressed stream of repeated bytes: a few KB that decode to far more
+    // session text than we ever write.
+    const std::string bomb = clsLZWCompress().Compress(std::string(64u << 20, '0'));
+    std::string bombFile;
+    for (int shift = 0; shift < 32; shift += 8)
+        bombFile.push_back(static_cast<char>((bomb.size() >> shift) & 0xFF));
+    bombFile += bomb;
+    const std::string damaged[] = {
+        good + "garbage",
+        "100_7::3:5:100_1::0:0\r\n",
+        bombFile,
+    };
+    sessionCounters() = {3, 4};
+    for (const std::string& content : damaged) {
+        write(path, content);
+        presenter->clear();
+        EXPECT_FALSE(LoadSessionValueFromFile(path)) << content.size();
+        ASSERT_EQ(presenter->shown().size(), 1u);
+        EXPECT_EQ(presenter->shown().front().id, "0125");
+        EXPECT_EQ(read(path), content);
+        EXPECT_EQ(sessionCounters().first, 3);
+    }
+}
+
+TEST_F(SessionFile, ADamagedFileCanBeSetAsideForAFreshSession) {
+    const std::string content = bytes({0xE8, 0x03, 0x00, 0x00, 0x03, 0x10});
+    write(path, content);
+    sessionCounters() = {3, 4};
+    presenter->push(mrYes);
+    ASSERT_TRUE(LoadSessionValueFromFile(path));
+    EXPECT_EQ(sessionCounters().first, 0);
+    EXPECT_EQ(sessionCounters().second, 0);
+    EXPECT_EQ(readSessionText(path), "100_7::0:0");
+    // The damaged file is kept in Backup, named in the message.
+    std::vector<std::filesystem::path> kept;
+    for (const auto& e : std::filesystem::directory_iterator(std::filesystem::path(path).parent_path() / "Backup"))
+        kept.push_back(e.path());
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_EQ(read(kept[0].string()), content);
+    ASSERT_EQ(presenter->shown().size(), 1u);
+}
+
 TEST_F(SessionFile, NonNumericCounterIsAnError) {
     writeSession("100_7::x:5");
     sessionCounters() = {1, 1};
@@ -145,9 +195,10 @@ TEST_F(SessionFile, NonNumericCounterIsAnError) {
     EXPECT_NE(log().find("13 : "), std::string::npos);
 
     writeSession("100_7::3");   // record cut short
+    const std::string cut = read(path);
     EXPECT_FALSE(LoadSessionValueFromFile(path));
     EXPECT_FALSE(SaveSessionValueToFile(path, true, true));
-    EXPECT_EQ(readSessionText(path), "100_7::3");
+    EXPECT_EQ(read(path), cut);
 
     // A folder where the file should be is unreadable, not an empty session.
     std::filesystem::remove(path);

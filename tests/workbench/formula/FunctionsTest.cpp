@@ -255,6 +255,26 @@ TEST(FormulaFunctions, DatesUseTheSpreadsheetDayNumbers) {
     EXPECT_EQ(ctx.eval("MONTH(\"2021-03-15\")"), num(3));
     EXPECT_EQ(ctx.eval("DAY(\"31/02/2021\")"), err(ErrorCode::Value));
     EXPECT_EQ(ctx.eval("DAY(-1)"), err(ErrorCode::Num));
+    // Parts far outside any date are #NUM!, not integer overflow.
+    EXPECT_EQ(ctx.eval("DATE(2020,1E31,1)"), err(ErrorCode::Num));
+    EXPECT_EQ(ctx.eval("DATE(2020,1,1E31)"), err(ErrorCode::Num));
+    EXPECT_EQ(ctx.eval("DATE(2020,-1E19,1E19)"), err(ErrorCode::Num));
+    EXPECT_EQ(ctx.eval("DATE(2020,1E18,-1E18)"), err(ErrorCode::Num));
+}
+
+TEST(FormulaFunctions, TextResultsAreLimitedToSpreadsheetCellSize) {
+    test::MapContext ctx;
+    // 32,767 characters is the most a cell holds; longer text is #VALUE!.
+    EXPECT_EQ(ctx.eval("LEN(REPT(\"ab\",16383)&\"c\")"), num(32767));
+    EXPECT_EQ(ctx.eval("REPT(\"ab\",16384)"), err(ErrorCode::Value));
+    EXPECT_EQ(ctx.eval("REPT(\"x\",30000)&REPT(\"x\",3000)"), err(ErrorCode::Value));
+    EXPECT_EQ(ctx.eval("SUBSTITUTE(REPT(\"x\",30000),\"x\",REPT(\"x\",30000))"),
+              err(ErrorCode::Value));
+    EXPECT_EQ(ctx.eval("LEN(REPT(\"ư\",32767))"), num(32767));   // characters, not bytes
+    ctx.setFormula(0, "A1", "REPT(\"x\",20000)");
+    ctx.setFormula(0, "A2", "A1&A1");
+    ctx.setFormula(0, "A3", "A2&A2");
+    EXPECT_EQ(ctx.eval("A3"), err(ErrorCode::Value));
 }
 
 }  // namespace

@@ -65,6 +65,12 @@ TEST(FormulaText, Utf8HelpersWorkOnCharacters) {
     const std::string broken = std::string("a\xC3") + "b\xE1\xBA";
     EXPECT_EQ(utf8Length(broken), 5u);
     EXPECT_EQ(utf8Upper(broken), std::string("A\xC3") + "B\xE1\xBA");
+    // Overlong forms and surrogates are broken bytes too, never the character
+    // they would spell ("C0 BC" is not "<").
+    EXPECT_EQ(utf8Length("\xC0\xBC"), 2u);
+    EXPECT_EQ(utf8Lower("\xC1\x81"), "\xC1\x81");
+    EXPECT_EQ(utf8Length("\xED\xA0\x80"), 3u);
+    EXPECT_EQ(utf8Length("\xF0\x82\x82\xAC"), 4u);
 }
 
 }  // namespace

@@ -193,4 +193,30 @@ TEST(GridFormulas, LoadTimeClassRaisesChangeForFormulaCellsThatMoved) {
     EXPECT_TRUE(rec.changes.empty());
 }
 
+TEST(GridFormulas, LongChainsOfFormulasEvaluateWithoutExhaustingTheStack) {
+    // Each cell reads the one above: evaluated by recursion this would need one
+    // stack frame set per row. Two columns, read from either end.
+    const int rows = 20000;
+    WorkbookData wb;
+    SheetData s = sheetNamed("S", 3, rows);
+    s.cells.push_back(numberCell(1, 1, 1));
+    s.cells.push_back(numberCell(2, 1, 1));
+    for (int r = 2; r <= rows; ++r) {
+        s.cells.push_back(formulaCell(1, r, "A" + std::to_string(r - 1) + "+1"));
+        s.cells.push_back(formulaCell(2, r, "B" + std::to_string(r - 1) + "+A" + std::to_string(r)));
+    }
+    // A cycle through the whole column stays a cycle.
+    s.cells.push_back(formulaCell(3, 1, "C" + std::to_string(rows)));
+    for (int r = 2; r <= rows; ++r) s.cells.push_back(formulaCell(3, r, "C" + std::to_string(r - 1)));
+    wb.sheets.push_back(s);
+    SpreadModel g;
+    g.fromWorkbookData(wb);
+    EXPECT_EQ(g.textAt(1, rows), std::to_string(rows));
+    EXPECT_EQ(g.textAt(2, rows), std::to_string(static_cast<long long>(rows) * (rows + 1) / 2));
+    EXPECT_EQ(g.textAt(3, rows), "#REF!");
+    g.setPosition(1, 1, 1);
+    g.setValue("2");
+    EXPECT_EQ(g.textAt(1, rows), std::to_string(rows + 1));
+}
+
 }  // namespace

@@ -67,11 +67,24 @@ TEST_F(MainWindowTest, DamagedDataFileIsReportedOnceAndNotLost) {
     writeFile(dataFile("TK_DKT.xml"), damaged);
     open();
     if (HasFatalFailure()) return;
-    EXPECT_EQ(presenter_->shown().size(), 1u);
+    ASSERT_EQ(presenter_->shown().size(), 1u);
     bool kept = false;
+    std::string copy;
     for (const auto& entry : fs::recursive_directory_iterator(tree_->dataFolder()))
-        if (entry.is_regular_file() && readFile(entry.path()) == damaged) kept = true;
+        if (entry.is_regular_file() && readFile(entry.path()) == damaged) {
+            kept = true;
+            if (entry.path().parent_path().filename() == "Backup")
+                copy = (fs::path("Backup") / entry.path().filename()).string();
+        }
     EXPECT_TRUE(kept) << "the unreadable file or a copy of it must survive";
+    // The message names the file and where its copy is, in the user's language,
+    // beside the parser's own reason.
+    const std::string text = presenter_->shown()[0].text;
+    EXPECT_EQ(presenter_->shown()[0].id, "0124");
+    EXPECT_NE(text.find("TK_DKT.xml"), std::string::npos) << text;
+    ASSERT_FALSE(copy.empty());
+    EXPECT_NE(text.find(copy), std::string::npos) << text;
+    EXPECT_NE(text.find("bị hỏng"), std::string::npos) << text;
     // The declaration is still usable.
     grid().userEdit(col("K"), 7, "Công ty A");
     EXPECT_EQ(stored(0, "K_7"), "Công ty A");

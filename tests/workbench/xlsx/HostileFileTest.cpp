@@ -224,5 +224,95 @@ TEST(XlsxHostileFiles, AbsurdReferencesAreIgnored) {
     EXPECT_TRUE(s.colWidthsPx.empty());
 }
 
+// Small files that decode to gigabytes: one long shared string, shared formula
+// or font name repeated by reference. Each is refused, never std::bad_alloc.
+TEST(XlsxHostileFiles, AmplificationIsBoundedForTheWholeWorkbook) {
+    TempFolder tmp;
+    const std::string mib(1u << 20, 'x');
+    std::string rows;
+    for (int r = 1; r <= 20000; ++r)
+        rows += "<row r=\"" + std::to_string(r) + "\"><c r=\"A" + std::to_string(r) + "\" t=\"s\"><v>0</v></c></row>";
+    writeZip(tmp.file("strings.xlsx"),
+             minimalWorkbook({{"S", worksheetXml(rows)}}, {},
+                             "<sst xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><si><t>" +
+                                 mib + "</t></si></sst>"));
+    expectRefused(tmp.file("strings.xlsx"), "too large");
+
+    std::string formulas = "<row r=\"1\"><c r=\"A1\"><f t=\"shared\" ref=\"A1:A20000\" si=\"0\">" +
+                           std::string(1u << 20, '1') + "</f></c></row>";
+    for (int r = 2; r <= 20000; ++r)
+        formulas += "<row r=\"" + std::to_string(r) + "\"><c r=\"A" + std::to_string(r) +
+                    "\"><f t=\"shared\" si=\"0\"/></c></row>";
+    writeZip(tmp.file("formulas.xlsx"), minimalWorkbook({{"S", worksheetXml(formulas)}}));
+    expectRefused(tmp.file("formulas.xlsx"), "too large");
+
+    std::string styles = "<styleSheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">"
+                         "<fonts count=\"1\"><font><name val=\"" + std::string(4u << 20, 'F') +
+                         "\"/></font></fonts><cellXfs>";
+    for (int i = 0; i < 200000; ++i) styles += "<xf fontId=\"0\"/>";
+    styles += "</cellXfs></styleSheet>";
+    writeZip(tmp.file("fonts.xlsx"), minimalWorkbook({{"S", kOneCell}}, styles));
+    expectRefused(tmp.file("fonts.xlsx"), "too large");
+}
+
+// Files that cost CPU or memory out of proportion to their size finish in
+// seconds: they are read within bounds or refused.
+TEST(XlsxHostileFiles, CpuAndRowExhaustionIsBounded) {
+    TempFolder tmp;
+    std::string cols = "<cols>";
+    for (int i = 0; i < 100000; ++i) cols += "<col min=\"1\" max=\"16384\" width=\"3\" customWidth=\"1\"/>";
+    cols += "</cols>";
+    writeZip(tmp.file("cols.xlsx"), minimalWorkbook({{"S", worksheetXml("", cols)}}));
+    expectRefused(tmp.file("cols.xlsx"), "column");
+
+    // 200,000 notes in descending order, each on a new cell.
+    auto parts = minimalWorkbook({{"S", kOneCell}});
+    parts.emplace_back("xl/worksheets/_rels/sheet1.xml.rels",
+                       "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+                       "<Relationship Id=\"rId1\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/comments\" Target=\"../comments1.xml\"/>"
+                       "</Relationships>");
+    std::string comments = "<comments xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><commentList>";
+    for (int r = 200000; r >= 1; --r)
+        comments += "<comment ref=\"B" + std::to_string(r) + "\"><text><t>n" + std::to_string(r) + "</t></text></comment>";
+    comments += "</commentList></comments>";
+    parts.emplace_back("xl/comments1.xml", comments);
+    writeZip(tmp.file("comments.xlsx"), parts);
+    const SheetData notes = readXlsx(tmp.file("comments.xlsx")).sheets.at(0);
+    ASSERT_EQ(notes.cells.size(), 200001u);
+    EXPECT_EQ(notes.cells[1].comment, "n1");
+    EXPECT_EQ(notes.cells.back().comment, "n200000");
+
+    // Many sheet entries naming one part: the part is not read again and again.
+    std::vector<std::pair<std::string, std::string>> sheets;
+    std::string big;
+    for (int r = 1; r <= 20000; ++r) big += "<row r=\"" + std::to_string(r) + "\"><c r=\"A" + std::to_string(r) + "\"><v>1</v></c></row>";
+    for (int i = 0; i < 2000; ++i) sheets.emplace_back("S" + std::to_string(i), i == 0 ? worksheetXml(big) : kOneCell);
+    Parts shared;
+    for (auto& [name, bytes] : minimalWorkbook(sheets)) {
+        if (name.rfind("xl/worksheets/sheet", 0) == 0 && name != "xl/worksheets/sheet1.xml") continue;
+        std::string b = bytes;
+        for (std::size_t at; (at = b.find("worksheets/sheet")) != std::string::npos && name.find("rels") != std::string::npos;) {
+            const std::size_t end = b.find(".xml", at);
+            if (b.compare(at, end - at, "worksheets/sheet1") == 0 && b.compare(at, end + 4 - at, "worksheets/sheet1.xml") == 0) {
+                b.replace(at, 16, "WORKSHEETS/SHEET");
+                continue;
+            }
+            b.replace(at, end - at, "WORKSHEETS/SHEET1");
+        }
+        for (std::size_t at; (at = b.find("WORKSHEETS/SHEET")) != std::string::npos;) b.replace(at, 16, "worksheets/sheet");
+        shared.emplace_back(name, b);
+    }
+    writeZip(tmp.file("oneparts.xlsx"), shared);
+    expectRefused(tmp.file("oneparts.xlsx"), "sheet1.xml");
+
+    // Thousands of sheets each stretched to the last row by a merge.
+    std::vector<std::pair<std::string, std::string>> tall;
+    for (int i = 0; i < 3000; ++i)
+        tall.emplace_back("T" + std::to_string(i),
+                          worksheetXml("", "", "<mergeCells><mergeCell ref=\"A1048570:B1048576\"/></mergeCells>"));
+    writeZip(tmp.file("tall.xlsx"), minimalWorkbook(tall));
+    expectRefused(tmp.file("tall.xlsx"), "rows");
+}
+
 }  // namespace
 }  // namespace zevo::grid

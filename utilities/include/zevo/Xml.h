@@ -211,6 +211,10 @@ void SetAttributeValue(const Node& node, const std::string& name, const std::str
 // temporary file beside its target; commit() then renames them all over their
 // targets. A failing add() leaves every target as it was; temporaries not
 // committed are removed when the object goes. Errors as writeFileAtomically's.
+// All or nothing even when the process dies: before the first rename, commit()
+// makes a durable commit record (kCommitRecord, in the first target's folder)
+// naming every temporary and its target, and removes it after the last rename;
+// recoverStagedFiles() at the next start finishes an interrupted commit.
 class StagedFiles {
 public:
     StagedFiles() = default;
@@ -224,5 +228,13 @@ public:
 private:
     std::vector<std::pair<std::string, std::string>> staged_;   // temporary, target
 };
+
+inline constexpr const char* kCommitRecord = ".zevo-save.commit";
+
+// Start-up of a folder that holds staged saves: a commit record found there rolls
+// its renames forward (the new set of files wins), then temporaries of ours that
+// no commit names (a save killed before its record) are removed. Returns the
+// number of files rolled forward. Failures are RuntimeErrors.
+int recoverStagedFiles(const std::string& folder);
 
 }  // namespace zevo::xml

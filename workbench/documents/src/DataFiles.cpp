@@ -11,6 +11,7 @@
 #include "zevo/clsMessageBox.h"
 #include "zevo/clsVariables.h"
 #include "zevo/documents/Attributes.h"
+#include "zevo/Xml.h"
 
 namespace zevo::documents {
 
@@ -120,9 +121,12 @@ void checkActiveSheetDocuments(const xml::Node& validity) {
     }
 }
 
-void saveActiveSheetDocuments(const xml::Node& menuEntry, const xml::Node& validity) {
+void saveActiveSheetDocuments(const xml::Node& menuEntry, const xml::Node& validity,
+                              xml::StagedFiles* staged) {
     clsVariables session;
     checkActiveSheetDocuments(validity);
+    xml::StagedFiles own;
+    xml::StagedFiles& files = staged ? *staged : own;
     auto sheets = validity.childElements("Sheet");
     for (size_t i = 0; i < sheets.size(); ++i) {
         if (!isActiveForSave(sheets[i])) continue;
@@ -135,8 +139,9 @@ void saveActiveSheetDocuments(const xml::Node& menuEntry, const xml::Node& valid
             std::filesystem::permissions(path, std::filesystem::perms::owner_read |
                                                    std::filesystem::perms::owner_write,
                                          std::filesystem::perm_options::add, ec);
-        doc->save(path);
+        files.add(path, doc->toString());
     }
+    if (!staged) own.commit();
 }
 
 }  // namespace zevo::documents

@@ -24,6 +24,7 @@
 #include "zevo/documents/SessionFile.h"
 #include "zevo/engine/OpenDeclaration.h"
 #include "zevo/grid/GridStateGuard.h"
+#include "zevo/Xml.h"
 
 namespace zevo::engine {
 
@@ -123,6 +124,17 @@ bool MainController::acquireInstanceLock() {
 
 StartResult MainController::Form_Load() {
     if (!acquireInstanceLock()) return StartResult::OtherInstance;
+    try {
+        // A save this instance's predecessor did not finish is completed before
+        // anything is read (the lock keeps other instances from saving now).
+        const int rolled = xml::recoverStagedFiles(clsVariables().DataFolder());
+        if (rolled > 0)
+            WriteErrorLog(kModule, "Form_Load", 0,
+                          "An interrupted save was completed at start-up (" +
+                              std::to_string(rolled) + " files)");
+    } catch (const std::exception& e) {
+        WriteErrorLog(kModule, "Form_Load", e);
+    }
     try {
         loadSteps();
     } catch (const std::exception& e) {

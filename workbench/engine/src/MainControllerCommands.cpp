@@ -17,6 +17,7 @@
 #include "zevo/engine/SetupData.h"
 #include "zevo/grid/GridStateGuard.h"
 #include "zevo/sheetdocs/CellAddress.h"
+#include "zevo/Xml.h"
 
 namespace zevo::engine {
 
@@ -58,19 +59,30 @@ bool MainController::UpdateData(bool saveSession) {
             return false;
         }
         if (!mayReplaceDamagedFiles()) return false;
-        if (saveSession && vars.DataChanged() && !sheetEntries().empty()) {
-            documents::SessionCounters& counters = documents::sessionCounters();
-            const documents::SessionCounters before = counters;
+        // "Session.dat" and the data files are replaced as one set: all new or,
+        // should the program stop midway, all old (see xml::StagedFiles).
+        xml::StagedFiles files;
+        documents::SessionCounters& counters = documents::sessionCounters();
+        const documents::SessionCounters before = counters;
+        const bool countSave = saveSession && vars.DataChanged() && !sheetEntries().empty();
+        if (countSave) {
             counters.increment();
-            if (!documents::SaveSessionValueToFile(vars.DataFolder() + "Session.dat", true, true)) {
+            if (!documents::SaveSessionValueToFile(vars.DataFolder() + "Session.dat", true, true,
+                                                   &files)) {
                 counters = before;
                 return false;
             }
-            vars.DataChanged(false);
         }
         // Files are replaced by a rename, so a read-only file is overwritten as
         // well and a failed write leaves the old file as it was.
-        documents::saveActiveSheetDocuments(menu, validity);
+        try {
+            documents::saveActiveSheetDocuments(menu, validity, &files);
+            files.commit();
+        } catch (...) {
+            counters = before;
+            throw;
+        }
+        if (countSave) vars.DataChanged(false);
         ResetAdjustData();
         return true;
     } catch (const std::exception& e) {

@@ -31,6 +31,12 @@ constexpr const char* kMsgTooLong = "0078";
 constexpr const char* kMsgNotInList = "0079";
 constexpr const char* kMsgInvalid = "0080";
 constexpr const char* kMsgNoCopy = "0121";
+constexpr const char* kMsgDamagedKept = "0124";
+
+void replaceFirst(std::string& text, const std::string& marker, const std::string& by) {
+    const std::size_t at = text.find(marker);
+    if (at != std::string::npos) text.replace(at, marker.size(), by);
+}
 
 // Shows a parser's reason as it stands, with an OK button.
 void showReason(const std::string& reason) {
@@ -47,16 +53,21 @@ void showReason(const std::string& reason) {
 
 // Tells the user about a data file that cannot be used, with the parser's reason;
 // when no copy of it could be kept, also that it stays as it is until they agree.
-void reportDamaged(const std::string& reason, bool copyKept) {
-    if (copyKept) {
-        showReason(reason);
-        return;
-    }
+void reportDamaged(const std::string& path, const std::string& reason, const std::string& copy) {
     try {
         MessageRequest request;
-        request.id = kMsgNoCopy;
-        request.text =
-            reason + "\n\n" + GetAttributeValue(documents::GetMessageNode(kMsgNoCopy), "Msg");
+        if (copy.empty()) {
+            request.id = kMsgNoCopy;
+            request.text = path + ": " + reason + "\n\n" +
+                           GetAttributeValue(documents::GetMessageNode(kMsgNoCopy), "Msg");
+        } else {
+            request.id = kMsgDamagedKept;
+            std::string text = GetAttributeValue(documents::GetMessageNode(kMsgDamagedKept), "Msg");
+            if (text.empty()) text = "%1: %2";
+            replaceFirst(text, "%1", path);
+            replaceFirst(text, "%2", copy);
+            request.text = text + "\n\n" + reason;
+        }
         request.style = msOKOnly;
         request.icon = miCriticalError;
         if (auto presenter = clsMessageBox::presenter()) presenter->present(request);
@@ -257,7 +268,7 @@ void SetupData(DeclarationSession& session, grid::Spread& grid) {
                     const std::string copy = keepDamagedCopy(dataPath, copyError);
                     if (copy.empty())
                         WriteErrorLog("mdlFunctions", "SetupData", err::kPermissionDenied, copyError);
-                    reportDamaged(result.reason, !copy.empty());
+                    reportDamaged(dataPath, result.reason, copy);
                     session.damagedFiles.push_back({sheet, dataPath, copy, result.reason});
                     WriteErrorLog("mdlFunctions", "SetupData", err::kFileNotFound,
                                   dataPath + ": " + result.reason);

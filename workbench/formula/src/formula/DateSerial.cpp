@@ -36,6 +36,10 @@ const double kLastSerial = 2958465;   // 9999-12-31
 }  // namespace
 
 std::optional<double> dateSerial(double year, double month, double day) {
+    // Parts this far out cannot meet a date up to 9999 in any combination worth
+    // answering; refusing them first keeps the integer arithmetic in range.
+    if (!std::isfinite(year) || !std::isfinite(month) || !std::isfinite(day)) return std::nullopt;
+    if (std::fabs(month) > 1e7 || std::fabs(day) > 1e10) return std::nullopt;
     long long y = static_cast<long long>(std::trunc(year));
     long long m = static_cast<long long>(std::trunc(month));
     long long d = static_cast<long long>(std::trunc(day));

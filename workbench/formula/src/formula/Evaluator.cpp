@@ -49,6 +49,12 @@ Value numberResult(double v) {
     return Value::number(v == 0 ? 0.0 : v);   // no "-0"
 }
 
+Value textResult(std::string text) {
+    if (text.size() > kMaxTextLength && utf8Length(text) > kMaxTextLength)
+        return Value::error(ErrorCode::Value);
+    return Value::string(std::move(text));
+}
+
 bool approxEqual(double a, double b) {
     if (a == b) return true;
     if (a == 0 || b == 0 || (a < 0) != (b < 0)) return false;
@@ -157,7 +163,7 @@ Value Evaluator::binary(const Node& n) {
     if (a.isError()) return a;
     if (b.isError()) return b;
     switch (n.op) {
-        case Op::Concat: return Value::string(a.toText() + b.toText());
+        case Op::Concat: return textResult(a.toText() + b.toText());
         case Op::Eq: return Value::boolean(compareValues(a, b) == 0);
         case Op::Ne: return Value::boolean(compareValues(a, b) != 0);
         case Op::Lt: return Value::boolean(compareValues(a, b) < 0);

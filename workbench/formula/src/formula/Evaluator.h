@@ -87,6 +87,13 @@ private:
 
 // ---- conversions shared by operators and functions ----
 
+// The most characters a text result may have, as in spreadsheet cells; more
+// is #VALUE!. A text of more bytes than kMaxTextBytes is certainly too long, so
+// builders stop there instead of growing without bound.
+constexpr std::size_t kMaxTextLength = 32767;
+constexpr std::size_t kMaxTextBytes = 4 * kMaxTextLength;
+Value textResult(std::string text);
+
 // Number for arithmetic: Empty 0, booleans 1/0, numeric text; otherwise #VALUE!
 // (errors pass through).
 std::optional<Value> toNumber(const Value& v, double& out);

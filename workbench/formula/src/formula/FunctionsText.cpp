@@ -120,8 +120,9 @@ Value fnConcatenate(const Node& call, Evaluator& ev) {
         std::string s;
         if (auto e = textArg(call, ev, i, s)) return *e;
         out += s;
+        if (out.size() > kMaxTextBytes) return Value::error(ErrorCode::Value);
     }
-    return Value::string(out);
+    return textResult(std::move(out));
 }
 
 Value fnExact(const Node& call, Evaluator& ev) {
@@ -136,7 +137,8 @@ Value fnText(const Node& call, Evaluator& ev) {
     std::string format;
     if (v.isError()) return v;
     if (auto e = textArg(call, ev, 1, format)) return *e;
-    return formatText(v, format);
+    Value formatted = formatText(v, format);
+    return formatted.isString() ? textResult(formatted.asString()) : formatted;
 }
 
 Value fnSubstitute(const Node& call, Evaluator& ev) {
@@ -163,9 +165,10 @@ Value fnSubstitute(const Node& call, Evaluator& ev) {
         else
             out += oldText;
         pos = hit + oldText.size();
+        if (out.size() > kMaxTextBytes) return Value::error(ErrorCode::Value);
     }
     out.append(text, pos, std::string::npos);
-    return Value::string(out);
+    return textResult(std::move(out));
 }
 
 // FIND is exact; SEARCH ignores case and takes * ? ~ wildcards. Both answer a
@@ -199,10 +202,11 @@ Value fnRept(const Node& call, Evaluator& ev) {
     double n;
     if (auto e = textArg(call, ev, 0, s)) return *e;
     if (auto e = countArg(call, ev, 1, 0, n)) return *e;
-    if (n < 0 || n * static_cast<double>(s.size()) > 32767) return Value::error(ErrorCode::Value);
+    if (n < 0 || n * static_cast<double>(utf8Length(s)) > static_cast<double>(kMaxTextLength))
+        return Value::error(ErrorCode::Value);
     std::string out;
     for (std::size_t i = 0; i < clampCount(n); ++i) out += s;
-    return Value::string(out);
+    return Value::string(std::move(out));
 }
 
 }  // namespace

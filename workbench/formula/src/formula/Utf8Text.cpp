@@ -31,6 +31,11 @@ Decoded decodeAt(std::string_view text, std::size_t i) {
         if ((b & 0xC0) != 0x80) return {b0, 1, false};
         cp = (cp << 6) | (b & 0x3F);
     }
+    // Overlong forms ("C0 BC" for "<"), surrogates and code points past U+10FFFF
+    // are not characters.
+    static constexpr char32_t kLeast[] = {0, 0x80, 0x800, 0x10000};
+    if (cp < kLeast[need] || (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF)
+        return {b0, 1, false};
     return {cp, need + 1, true};
 }
 

@@ -53,18 +53,78 @@ formula::Value textCellValue(const std::string& text) {
 
 }  // namespace
 
+// Nesting of evaluations beyond which the cells a formula reads are settled first
+// (see settleDependencies); well within any thread's stack.
+constexpr int kSettleDepth = 64;
+
 formula::Value SpreadModel::Impl::formulaValue(Cell& c) {
     FormulaState& f = *c.formula;
     if (!f.dirty) return f.value;
     if (f.evaluating) return formula::Value::error(formula::ErrorCode::Ref);   // a cycle
+    if (evaluationDepth >= kSettleDepth) {
+        settleDependencies(c);
+        if (!f.dirty) return f.value;
+    }
     f.evaluating = true;
     ModelContext ctx(*this, f.sheet);
+    ++evaluationDepth;
     formula::Value v = formula::evaluate(f.expr, ctx);
+    --evaluationDepth;
     f.evaluating = false;
     f.value = std::move(v);
     f.dirty = false;
     ++evaluations;
     return f.value;
+}
+
+void SpreadModel::Impl::settleDependencies(Cell& start) {
+    // The formula cells an area holds that still need evaluating; those on the
+    // path being settled (evaluating) are left to read as a cycle.
+    auto pending = [&](const FormulaState& f) {
+        std::vector<Cell*> out;
+        for (const FormulaState::Area& a : f.areas) {
+            const Sheet* s = sheetAt(a.sheet);
+            if (!s) continue;
+            const int r2 = std::min(a.r2, static_cast<int>(s->rows.size()));
+            for (int r = std::max(a.r1, 1); r <= r2; ++r) {
+                const Row* row = s->rows[r - 1].get();
+                if (!row) continue;
+                const int c2 = std::min(a.c2, static_cast<int>(row->cells.size()));
+                for (int col = std::max(a.c1, 1); col <= c2; ++col) {
+                    Cell* c = row->cells[col - 1].get();
+                    if (c && c->formula && c->formula->dirty && !c->formula->evaluating)
+                        out.push_back(c);
+                }
+            }
+        }
+        return out;
+    };
+    struct Frame {
+        Cell* cell;
+        std::vector<Cell*> next;
+        std::size_t at = 0;
+    };
+    std::vector<Frame> stack;
+    start.formula->evaluating = true;
+    stack.push_back({&start, pending(*start.formula)});
+    const int depth = evaluationDepth;
+    evaluationDepth = 0;   // every cell below is evaluated with its inputs ready
+    while (!stack.empty()) {
+        Frame& top = stack.back();
+        if (top.at < top.next.size()) {
+            Cell* c = top.next[top.at++];
+            if (!c->formula || !c->formula->dirty || c->formula->evaluating) continue;
+            c->formula->evaluating = true;
+            std::vector<Cell*> next = pending(*c->formula);
+            stack.push_back({c, std::move(next)});
+            continue;
+        }
+        Cell* done = top.cell;
+        stack.pop_back();
+        done->formula->evaluating = false;
+        if (done != &start) formulaValue(*done);
+    }
+    evaluationDepth = depth;
 }
 
 formula::Value SpreadModel::Impl::cellValue(int sheet, int col, int row) {

@@ -171,6 +171,10 @@ struct SpreadModel::Impl {
     void detachRowFormulas(Row& r);
     void resolveAreas(FormulaState& f);
     formula::Value formulaValue(Cell& c);
+    // Evaluates the formulas `c` reads, transitively, deepest first with an
+    // explicit stack, so that a long chain of formulas needs no deep recursion.
+    void settleDependencies(Cell& c);
+    int evaluationDepth = 0;
     formula::Value cellValue(int sheet, int col, int row);
     // Marks the formulas that read the area (transitively) for re-evaluation;
     // returns those that were up to date, with their old values. `all`: also

@@ -82,7 +82,9 @@ struct SheetEntry {
 }  // namespace
 }  // namespace xlsx
 
-WorkbookData readXlsx(const std::string& path) {
+namespace {
+
+WorkbookData readWorkbook(const std::string& path) {
     using namespace xlsx;
     ZipArchive zip(path);
 
@@ -106,6 +108,13 @@ WorkbookData readXlsx(const std::string& path) {
             if (it == rels.end()) throw RuntimeError(kErrInvalidFormat, "Damaged workbook " + path + ": sheet \"" + e.name + "\" has no part");
             if (it->second.type != "worksheet") continue;   // chart sheets and the like hold no cells
             e.part = it->second.target;
+            // Each sheet has a part of its own: one part named by thousands of
+            // sheets would be read thousands of times.
+            for (const SheetEntry& earlier : entries)
+                if (earlier.part == e.part)
+                    throw RuntimeError(kErrInvalidFormat, "Damaged workbook " + path + ": sheets \"" +
+                                                              earlier.name + "\" and \"" + e.name +
+                                                              "\" share the part " + e.part);
             entries.push_back(std::move(e));
         }
     }
@@ -123,9 +132,15 @@ WorkbookData readXlsx(const std::string& path) {
     if (const std::string part = findByType(rels, "sharedStrings"); !part.empty() && zip.contains(part))
         strings = parseSharedStrings(zip.read(part, kMaxPartBytes));
 
-    SheetContext context{strings, book.styles.size(), kMaxCells};
+    SheetContext context{strings, book.styles.size(), kMaxCells, kMaxDecodedBytes};
+    std::size_t rows = 0;
     for (auto& e : entries) {
         SheetData sheet = parseWorksheet(zip.read(e.part, kMaxPartBytes), e.part, context);
+        // A sheet is as tall as its last cell or merge, and whoever shows it makes
+        // that many rows.
+        rows += static_cast<std::size_t>(sheet.maxRow);
+        if (rows > kMaxTotalRows)
+            throw RuntimeError(kErrInvalidFormat, "Damaged workbook " + path + ": too many rows in its sheets");
         sheet.name = std::move(e.name);
         sheet.hidden = e.hidden;
         const auto sheetRels = readRelationships(zip, e.part);
@@ -136,6 +151,19 @@ WorkbookData readXlsx(const std::string& path) {
         book.sheets.push_back(std::move(sheet));
     }
     return book;
+}
+
+}  // namespace
+
+WorkbookData readXlsx(const std::string& path) {
+    try {
+        return readWorkbook(path);
+    } catch (const std::bad_alloc&) {
+        // Within the limits above this means the machine itself is short.
+        throw RuntimeError(xlsx::kErrInvalidFormat, "Not enough memory to read the workbook " + path);
+    } catch (const std::length_error&) {
+        throw RuntimeError(xlsx::kErrInvalidFormat, "Workbook too large: " + path);
+    }
 }
 
 }  // namespace zevo::grid

@@ -52,6 +52,12 @@ void takeCell(SheetContext& context, XmlPull& x) {
     --context.cellsLeft;
 }
 
+// Counts text a cell keeps against the workbook's budget, before it is copied.
+void takeText(SheetContext& context, XmlPull& x, std::size_t bytes) {
+    if (bytes > context.bytesLeft) x.fail("workbook text too large once decoded");
+    context.bytesLeft -= bytes;
+}
+
 void finishSheet(SheetData& sheet) {
     auto before = [](const CellData& a, const CellData& b) { return a.row != b.row ? a.row < b.row : a.col < b.col; };
     // Files list cells in row-major order: sorting is the exception.
@@ -197,6 +203,8 @@ private:
             if (isTrue(x_.attr("customWidth")) || p != kSheetDefaultColWidthPx) px = p;
         }
         const int style = styleIndex("style");
+        columnEntries_ += static_cast<std::size_t>(to - from + 1);
+        if (columnEntries_ > kMaxColumnEntries) x_.fail("too many column settings");
         for (int c = from; c <= to; ++c) {
             if (px) sheet_.colWidthsPx[c] = *px;
             if (style != 0) sheet_.colStyles[c] = style;
@@ -260,6 +268,7 @@ private:
             }
         }
         cellValue(cell, type, value, inlineText);
+        takeText(context_, x_, cell.text.size() + cell.formula.size());
         sheet_.cells.push_back(std::move(cell));
     }
 
@@ -273,6 +282,7 @@ private:
                 shared_[si] = {text, cell.col, cell.row};
             } else if (text.empty()) {
                 auto it = shared_.find(si);
+                if (it != shared_.end()) takeText(context_, x_, it->second.text.size());
                 if (it != shared_.end())
                     text = offsetFormula(it->second.text, cell.row - it->second.row, cell.col - it->second.col);
             }
@@ -298,6 +308,7 @@ private:
             if (!index || *index < 0 || static_cast<std::size_t>(*index) >= context_.sharedStrings.size())
                 x_.fail("cell " + columnLetters(cell.col) + std::to_string(cell.row) + " refers to a missing shared string");
             cell.type = CellValueType::String;
+            takeText(context_, x_, context_.sharedStrings[static_cast<std::size_t>(*index)].size());
             cell.text = context_.sharedStrings[static_cast<std::size_t>(*index)];
         } else if (type == "str" || type == "d") {
             cell.type = CellValueType::String;
@@ -347,6 +358,7 @@ private:
     XmlPull x_;
     SheetContext& context_;
     std::map<std::string, SharedFormula> shared_;
+    std::size_t columnEntries_ = 0;
     bool firstView_ = true;
     int row_ = 0;       // current row number, 0 = outside a row or skipped
     int lastRow_ = 0;   // for rows without a number
@@ -361,7 +373,9 @@ SheetData parseWorksheet(const std::string& xml, const std::string& partName, Sh
 
 void applyComments(SheetData& sheet, const std::string& xml, const std::string& partName, SheetContext& context) {
     XmlPull x(xml, partName);
-    bool added = false;
+    // Notes on cells the sheet lacks are gathered and merged in one sort: inserted
+    // one by one, a long list in reverse order would cost quadratic time.
+    std::vector<CellData> added;
     while (x.next()) {
         if (!x.isStart() || x.name() != "comment") continue;
         int col = 0, row = 0;
@@ -375,6 +389,7 @@ void applyComments(SheetData& sheet, const std::string& xml, const std::string& 
             }
         }
         if (!ok) continue;
+        takeText(context, x, text.size());
         auto it = std::lower_bound(sheet.cells.begin(), sheet.cells.end(), std::pair(row, col),
                                    [](const CellData& c, const std::pair<int, int>& p) {
                                        return c.row != p.first ? c.row < p.first : c.col < p.second;
@@ -387,11 +402,12 @@ void applyComments(SheetData& sheet, const std::string& xml, const std::string& 
             cell.col = col;
             cell.row = row;
             cell.comment = std::move(text);
-            sheet.cells.insert(it, std::move(cell));
-            added = true;
+            added.push_back(std::move(cell));
         }
     }
-    if (added) finishSheet(sheet);
+    if (added.empty()) return;
+    for (auto& cell : added) sheet.cells.push_back(std::move(cell));
+    finishSheet(sheet);
 }
 
 }  // namespace zevo::grid::xlsx

@@ -15,6 +15,7 @@ struct SheetContext {
     const std::vector<std::string>& sharedStrings;
     std::size_t styleCount = 1;
     std::size_t cellsLeft = 0;   // budget of the whole workbook, decreased while reading
+    std::size_t bytesLeft = 0;   // decoded text the workbook may still hold
 };
 
 // Fills everything but the name, visibility and notes.

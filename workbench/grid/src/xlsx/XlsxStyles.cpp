@@ -7,6 +7,8 @@
 #include <optional>
 
 #include "XmlPull.h"
+#include "zevo/RuntimeError.h"
+#include "zevo/grid/XlsxReader.h"
 
 namespace zevo::grid::xlsx {
 
@@ -230,7 +232,15 @@ public:
     std::vector<StyleData> styles() const {
         std::vector<StyleData> out;
         out.reserve(xfs_.size());
-        for (const XfInfo& xf : xfs_) out.push_back(style(xf));
+        // Every style copies its font and number format: a long name used by
+        // many styles would multiply.
+        std::size_t bytes = 0;
+        for (const XfInfo& xf : xfs_) {
+            out.push_back(style(xf));
+            bytes += out.back().font.name.size() + out.back().numberFormat.size();
+            if (bytes > kMaxDecodedBytes)
+                throw RuntimeError(kErrInvalidFormat, "Damaged workbook: styles too large once decoded");
+        }
         if (out.empty()) out.emplace_back();
         return out;
     }

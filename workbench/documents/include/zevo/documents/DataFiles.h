@@ -49,6 +49,9 @@ void checkActiveSheetDocuments(const xml::Node& validity);
 // saving to its sheet data file (atomically; a read-only file is replaced). Checks
 // every document first (checkActiveSheetDocuments), so a missing one writes
 // nothing. Throws RuntimeError on the first failure.
-void saveActiveSheetDocuments(const xml::Node& menuEntry, const xml::Node& validity);
+// Given `staged`, the files are added to that set instead, to be committed with
+// the other files of the save; otherwise they are committed together here.
+void saveActiveSheetDocuments(const xml::Node& menuEntry, const xml::Node& validity,
+                              xml::StagedFiles* staged = nullptr);
 
 }  // namespace zevo::documents

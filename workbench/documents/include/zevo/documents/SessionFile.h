@@ -5,6 +5,10 @@
 #include <cstdint>
 #include <string>
 
+namespace zevo::xml {
+class StagedFiles;
+}
+
 namespace zevo::documents {
 
 // The two counters of the open declaration, 0 … 999.
@@ -26,14 +30,18 @@ SessionCounters& sessionCounters();
 bool LoadSessionValueFromFile(const std::string& path);
 
 // Writes the counters into the record of the open declaration (the first counter
-// when `first`, the second when `second`) and rewrites the file. Errors are logged
-// and give false; no message is shown.
-bool SaveSessionValueToFile(const std::string& path, bool second, bool first);
+// when `first`, the second when `second`) and rewrites the file, or, given
+// `staged`, adds the new file to that set to be committed with the data files.
+// Errors are logged and give false; no message is shown.
+bool SaveSessionValueToFile(const std::string& path, bool second, bool first,
+                            xml::StagedFiles* staged = nullptr);
 
 // The decompressed session text of a session file ("" for a missing or empty
 // file). RuntimeError for an unreadable or damaged file.
 std::string readSessionText(const std::string& path);
 // Compresses `text` and replaces the file atomically.
 void writeSessionText(const std::string& path, const std::string& text);
+// The bytes of a session file holding `text`.
+std::string sessionFileBytes(const std::string& text);
 
 }  // namespace zevo::documents

@@ -6,7 +6,8 @@
 //
 // Untrusted files are expected: a damaged, truncated or hostile file (zip bomb,
 // entity expansion, absurd sizes) throws zevo::RuntimeError with a readable
-// reason; nothing beyond fixed per-part limits is ever allocated.
+// reason; nothing beyond fixed per-part and per-workbook limits is ever allocated
+// (std::bad_alloc never escapes).
 #include <cstddef>
 #include <string>
 
@@ -26,6 +27,11 @@ inline constexpr int kErrInvalidFormat = 321;    // not a readable workbook
 inline constexpr std::size_t kMaxPartBytes = 64u << 20;    // one uncompressed part
 inline constexpr std::size_t kMaxSmallPartBytes = 16u << 20;  // workbook, styles, rels
 inline constexpr std::size_t kMaxCells = 2'000'000;        // cells of the whole workbook
+// Text a workbook may decode to (cell texts, formulas, notes, style names) once
+// shared strings, shared formulas and fonts are copied where they are used.
+inline constexpr std::size_t kMaxDecodedBytes = 256u << 20;
+inline constexpr std::size_t kMaxColumnEntries = 1u << 20;  // column settings of one sheet
+inline constexpr std::size_t kMaxTotalRows = 8u << 20;      // rows of all sheets together
 inline constexpr int kMaxRows = 1'048'576;
 inline constexpr int kMaxCols = 16'384;
 }  // namespace xlsx
