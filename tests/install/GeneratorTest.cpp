@@ -2,8 +2,9 @@
 // check that fails the build, and the documents and ini files it writes.
 #include "Description.h"
 #include "DocumentWriter.h"
-#include "WorkbookWriter.h"
+#include "TemplateWorkbook.h"
 #include "XmlText.h"
+#include "zevo/grid/XlsxReader.h"
 
 #include <gtest/gtest.h>
 #include <libxml/parser.h>
@@ -19,6 +20,7 @@
 
 namespace fs = std::filesystem;
 using namespace zevo::tools;
+namespace grid = zevo::grid;
 
 namespace {
 
@@ -256,6 +258,59 @@ TEST(TemplateWorkbook, WritesAReadableFileOrReportsWhy) {
     // A sheet name a workbook cannot hold.
     Description bad = readDescription(dir.file("bad.txt", "style base\nsheet \"a/b\"\n"));
     EXPECT_FALSE(errorOf([&] { writeWorkbook(bad, dir.path("bad.xlsx")); }).empty());
+}
+
+// What the generator hands to the grid's writer comes back from the grid's reader:
+// colours not swapped, number presets as numbers, merged blocks whole, page setup.
+TEST(TemplateWorkbook, ReadsBackAsDescribed) {
+    TempDir dir;
+    Description d = readDescription(dir.file("rt.txt", R"(style base size=11
+style pink like=base fill=FFC0C0 colour=0000FF bold border align=center
+style amount like=base format=0 unlocked
+sheet "Tờ khai" paper=A3 fit=1 landscape protect
+width E 0
+width B 20
+label B2:D2 pink "Tiêu đề"
+data B4 amount "12"
+data C4 amount marker=cbo
+formula B5 base "=B4*2"
+sheet Header hidden
+label A1 base "x"
+)"));
+    writeWorkbook(d, dir.path("rt.xlsx"));
+    grid::WorkbookData book = grid::readXlsx(dir.path("rt.xlsx"));
+    ASSERT_EQ(book.sheets.size(), 2u);
+    const grid::SheetData& s = book.sheets[0];
+    EXPECT_EQ(s.paperSize, 8);
+    EXPECT_EQ(s.fitToWidth, 1);
+    EXPECT_TRUE(s.landscape);
+    EXPECT_TRUE(s.protectedSheet);
+    EXPECT_TRUE(book.sheets[1].hidden);
+    EXPECT_EQ(s.colWidthsPx.at(5), 0);
+    EXPECT_EQ(s.colWidthsPx.at(2), 20);
+    ASSERT_EQ(s.merges.size(), 1u);
+    EXPECT_EQ(s.merges[0], (grid::MergeData{2, 2, 4, 2}));
+    auto at = [&](int col, int row) -> const grid::CellData& {
+        for (const auto& c : s.cells)
+            if (c.col == col && c.row == row) return c;
+        throw std::runtime_error("no cell " + std::to_string(col) + "," + std::to_string(row));
+    };
+    const grid::StyleData& title = book.styles.at(static_cast<std::size_t>(at(2, 2).style));
+    EXPECT_EQ(at(2, 2).text, "Tiêu đề");
+    EXPECT_EQ(title.fill, grid::rgb(255, 192, 192));
+    EXPECT_EQ(title.font.colour, grid::rgb(0, 0, 255));
+    EXPECT_TRUE(title.font.bold && title.border);
+    EXPECT_EQ(title.font.size, 11);
+    EXPECT_EQ(title.hAlign, grid::HAlign::Center);
+    // The rest of the block keeps the block's format (its border shows).
+    EXPECT_EQ(book.styles.at(static_cast<std::size_t>(at(4, 2).style)), title);
+    EXPECT_EQ(at(2, 4).type, grid::CellValueType::Number);
+    EXPECT_EQ(at(2, 4).number, 12);
+    EXPECT_FALSE(book.styles.at(static_cast<std::size_t>(at(2, 4).style)).locked);
+    EXPECT_EQ(at(3, 4).text, "cbo");
+    EXPECT_EQ(at(2, 5).formula, "B4*2");
+    // The closing empty cell beyond the used range.
+    EXPECT_EQ(at(6, 6).type, grid::CellValueType::Empty);
 }
 
 TEST(CompactXml, KeepsNoBlankTextAndEscapes) {

@@ -9,7 +9,7 @@
 //   templategen compact IN.xml OUT.xml
 #include "Description.h"
 #include "DocumentWriter.h"
-#include "WorkbookWriter.h"
+#include "TemplateWorkbook.h"
 #include "XmlText.h"
 
 #include <cstring>

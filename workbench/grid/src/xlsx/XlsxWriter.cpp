@@ -122,8 +122,10 @@ void writeSheet(lxw_worksheet* ws, const SheetData& s, FormatCache& formats) {
         lxw_format* format = column.second != 0 ? formats.get(column.second) : nullptr;
         lxw_error e;
         if (column.first && *column.first <= 0) {
+            // Width 0, as the file stores a hidden column; the library then also
+            // counts it in the sheet's dimension.
             options.hidden = 1;
-            e = worksheet_set_column_opt(ws, col, col, LXW_DEF_COL_WIDTH, format, &options);
+            e = worksheet_set_column_opt(ws, col, col, 0, format, &options);
         } else if (column.first) {
             e = worksheet_set_column_pixels_opt(ws, col, col, static_cast<uint32_t>(std::lround(*column.first)), format, &options);
         } else {
