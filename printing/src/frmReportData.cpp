@@ -57,9 +57,8 @@ void setupSheets(grid::Spread& g) {
     }
 }
 
-// Loading, sheet set-up and report ini files: the part of the build that is the
-// same for every declaration. Returns the workbook's path.
-// Returns the workbook's path, or "" when it could not be loaded (logged).
+// Loading, sheet set-up and report ini files: what every declaration's report
+// shares. Returns the workbook's path, or "" when it could not be loaded (logged).
 std::string prepareWorkbook(grid::SpreadModel& g, engine::DeclarationSession& session) {
     // The report workbook replaces every sheet, so the start-up workbook is not
     // loaded into the report grid first.

@@ -282,7 +282,7 @@ TEST(XlsxHostileFiles, CpuAndRowExhaustionIsBounded) {
     EXPECT_EQ(notes.cells[1].comment, "n1");
     EXPECT_EQ(notes.cells.back().comment, "n200000");
 
-    // Many sheet entries naming one part: the part is not read again and again.
+    // Many sheet entries naming one part: that part is not read again and again.
     std::vector<std::pair<std::string, std::string>> sheets;
     std::string big;
     for (int r = 1; r <= 20000; ++r) big += "<row r=\"" + std::to_string(r) + "\"><c r=\"A" + std::to_string(r) + "\"><v>1</v></c></row>";

@@ -114,7 +114,7 @@ WorkbookData readWorkbook(const std::string& path) {
                 if (earlier.part == e.part)
                     throw RuntimeError(kErrInvalidFormat, "Damaged workbook " + path + ": sheets \"" +
                                                               earlier.name + "\" and \"" + e.name +
-                                                              "\" share the part " + e.part);
+                                                              "\" share one part " + e.part);
             entries.push_back(std::move(e));
         }
     }

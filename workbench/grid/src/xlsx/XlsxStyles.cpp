@@ -200,7 +200,7 @@ std::string builtinNumberFormat(int id) {
 
 namespace {
 
-// The parts of a styles part that cell formats refer to by index.
+// The pieces of a styles part that cell formats refer to by index.
 class StyleParts {
 public:
     explicit StyleParts(const std::vector<Colour>& theme) : theme_(theme) {}
