@@ -73,6 +73,10 @@ private:
     // Whether a chosen child text lies under the chosen parent item; true when the
     // parent is unknown or either text is empty (other checks speak of those).
     bool childUnder(const xml::Node& parent, const std::string& childText) const;
+    // Whether an address's district lies outside its province, and whether its
+    // ward lies outside that district (asked only when the district fits).
+    std::pair<bool, bool> outsideParents(const xml::DocumentPtr& location, const std::string& province,
+                                         const std::string& district, const std::string& ward);
 
     // ---- helpers ----
     grid::Spread& grid() const;

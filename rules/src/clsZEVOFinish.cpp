@@ -144,6 +144,16 @@ bool clsZEVO::childUnder(const xml::Node& parent, const std::string& childText) 
     return false;
 }
 
+std::pair<bool, bool> clsZEVO::outsideParents(const xml::DocumentPtr& location,
+                                              const std::string& province,
+                                              const std::string& district,
+                                              const std::string& ward) {
+    const xml::Node provinceItem = getNodeByValue(1, province, location);
+    if (!province.empty() && !childUnder(provinceItem, district)) return {true, false};
+    if (district.empty()) return {false, false};
+    return {false, !childUnder(getNodeByValue(2, district, location, provinceItem), ward)};
+}
+
 void clsZEVO::finish() {
     grid::Spread& g = grid();
     grid::GridStateGuard eventsOff(g, grid::GridStateGuard::Events::Off, grid::GridStateGuard::Cell::Moved);
@@ -222,21 +232,14 @@ void clsZEVO::finish() {
         // Districts and wards keep their text when the province or district above
         // them changes; one that no longer belongs there is marked.
         for (const auto& [province, district, ward] : addresses) {
-            const xml::Node provinceItem =
-                getNodeByValue(1, run.trimmed(province, r), location);
-            const std::string districtText = run.trimmed(district, r);
-            const bool districtOutside = content && !run.trimmed(province, r).empty() &&
-                                         !childUnder(provinceItem, districtText);
-            xml::Node districtItem;
-            if (!districtOutside && !districtText.empty())
-                districtItem = getNodeByValue(2, districtText, location, provinceItem);
-            const bool wardOutside = content && !districtOutside && !districtText.empty() &&
-                                     !childUnder(districtItem, run.trimmed(ward, r));
+            const auto [districtOutside, wardOutside] =
+                outsideParents(location, run.trimmed(province, r), run.trimmed(district, r),
+                               run.trimmed(ward, r));
             // The current address is required: its check above cleared a filled cell.
             const bool required = district == colOf("AM");
-            if (districtOutside) run.mark(district, r, 49);
+            if (content && districtOutside) run.mark(district, r, 49);
             else if (!required) run.clear(district, r);
-            if (wardOutside) run.mark(ward, r, 49);
+            if (content && wardOutside) run.mark(ward, r, 49);
             else if (!required) run.clear(ward, r);
         }
     }
