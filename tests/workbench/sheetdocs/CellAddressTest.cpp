@@ -34,6 +34,10 @@ TEST(CellAddress, ParserCellIDReadsColumnLettersAndRow) {
     EXPECT_EQ(parse(g, "K_3.5"), std::make_pair(11, 4));
     EXPECT_EQ(parse(g, "1_5"), std::make_pair(0, 5));         // no letters, no column
     EXPECT_EQ(parse(g, "K_1_2"), std::make_pair(11, 1));      // the first "_" splits
+    EXPECT_EQ(parse(g, "K_0038"), std::make_pair(11, 38));    // leading zeros
+    EXPECT_EQ(parse(g, "K_ 38"), std::make_pair(11, 38));     // blanks are skipped
+    EXPECT_EQ(parse(g, "K_999999999"), std::make_pair(11, 999999999));
+    EXPECT_EQ(parse(g, "K_0000000001"), std::make_pair(11, 1));
 }
 
 TEST(CellAddress, ParserCellIDLogsAnOverflowAndKeepsTheRowItCameWith) {

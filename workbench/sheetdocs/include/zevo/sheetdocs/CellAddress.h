@@ -39,6 +39,16 @@ inline void ParserCellID(const grid::Spread& grid, const std::string& address, i
             return;
         }
         col = grid.colNumber(address.substr(0, pos));
+        // Rows are plain digits nearly always ("K_10038"): read them without the
+        // general number scan, which loading and row shifting would pay per cell.
+        const std::size_t digits = address.size() - pos - 1;
+        if (digits >= 1 && digits <= 9 &&
+            address.find_first_not_of("0123456789", pos + 1) == std::string::npos) {
+            int value = 0;
+            for (std::size_t i = pos + 1; i < address.size(); ++i) value = value * 10 + (address[i] - '0');
+            row = value;
+            return;
+        }
         row = detail::roundToInt32(text::leadingNumber(address.substr(pos + 1)));
     } catch (const std::exception& e) {
         WriteErrorLog("mdlFunctions", "ParserCellID", e);
