@@ -16,7 +16,19 @@ namespace {
 bool isElem(const xmlNode* n) { return n && n->type == XML_ELEMENT_NODE; }
 
 bool nameMatches(const xmlNode* n, const std::string& name) {
-    return isElem(n) && (name.empty() || name == "*" || toStd(n->name) == name);
+    return isElem(n) && (name.empty() || name == "*" || xmlStrEqual(n->name, toXml(name)));
+}
+
+// An attribute's value. Most are one text node (or none, when empty), read in
+// place: the lists read a few attributes of each of hundreds of thousands of cells.
+std::string attributeValue(xmlDoc* doc, const xmlAttr* a) {
+    const xmlNode* text = a->children;
+    if (!text) return {};
+    if (text->type == XML_TEXT_NODE && !text->next) return toStd(text->content);
+    xmlChar* v = xmlNodeListGetString(doc, text, 1);
+    std::string s = toStd(v);
+    xmlFree(v);
+    return s;
 }
 
 // Gives a registered ID attribute a new value by moving its ID table entry to the
@@ -121,10 +133,7 @@ std::optional<std::string> Node::attribute(const std::string& name) const {
     if (!isElem(node_)) return std::nullopt;
     xmlAttr* a = xmlHasProp(node_, toXml(name));
     if (!a) return std::nullopt;
-    xmlChar* v = xmlNodeListGetString(node_->doc, a->children, 1);
-    std::string s = toStd(v);
-    xmlFree(v);
-    return s;
+    return attributeValue(node_->doc, a);
 }
 
 void Node::setAttribute(const std::string& name, const std::string& value) {
@@ -180,11 +189,7 @@ void Node::setAttribute(const std::string& name, const std::string& value) {
 std::vector<std::pair<std::string, std::string>> Node::attributes() const {
     std::vector<std::pair<std::string, std::string>> out;
     if (!isElem(node_)) return out;
-    for (xmlAttr* a = node_->properties; a; a = a->next) {
-        xmlChar* v = xmlNodeListGetString(node_->doc, a->children, 1);
-        out.emplace_back(toStd(a->name), toStd(v));
-        xmlFree(v);
-    }
+    for (xmlAttr* a = node_->properties; a; a = a->next) out.emplace_back(toStd(a->name), attributeValue(node_->doc, a));
     return out;
 }
 
