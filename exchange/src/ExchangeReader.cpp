@@ -184,7 +184,7 @@ bool ExchangeReader::RestoreDataFile(const std::string& text, bool merge) {
             staged.emplace_back(documents::sheetDataFilePath(vars.NodeMenu(), entries[k]), target);
         }
         xml::StagedFiles files;
-        for (const auto& [path, doc] : staged) files.add(path, doc->toString());
+        for (const auto& [path, doc] : staged) files.add(path, *doc);
         files.commit();
         for (const auto& staging : staged) written_.push_back(staging.first);
         return true;

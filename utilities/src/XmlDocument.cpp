@@ -8,12 +8,13 @@
 #include <libxml/xmlerror.h>
 #include <libxml/xmlsave.h>
 
+#include <sys/stat.h>
+
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <map>
 #include <mutex>
-#include <sstream>
 
 #include "XmlInternal.h"
 #include "zevo/RuntimeError.h"
@@ -185,8 +186,8 @@ Document::~Document() {
 
 DocumentPtr Document::create() { return DocumentPtr(new Document()); }
 
-LoadResult Document::load(const std::string& bytes, const std::string& url, Trust trust,
-                          Validation validation) {
+LoadResult Document::load(std::size_t size, const std::function<xmlDoc*(void*, int)>& parse,
+                          const std::string& url, Trust trust, Validation validation) {
     if (doc_) {
         xmlFreeDoc(doc_);
         doc_ = nullptr;
@@ -195,7 +196,7 @@ LoadResult Document::load(const std::string& bytes, const std::string& url, Trus
     bulk_ = false;
     bulkDeclarations_.clear();
     LoadResult result;
-    if (bytes.size() > static_cast<size_t>(INT32_MAX)) {
+    if (size > static_cast<size_t>(INT32_MAX)) {
         result.status = LoadStatus::ParseError;
         result.reason = "Document too large";
         last_ = result;
@@ -209,11 +210,9 @@ LoadResult Document::load(const std::string& bytes, const std::string& url, Trus
         if (ctxt) {
             // A sheet document's Cell element with its identifier takes some 50
             // bytes or more.
-            tExpectedIds = bytes.size() / 48;
+            tExpectedIds = size / 48;
             if (ctxt->sax) ctxt->sax->internalSubset = internalSubsetWithIdTable;
-            doc = xmlCtxtReadMemory(ctxt, bytes.data(), static_cast<int>(bytes.size()),
-                                    url.empty() ? nullptr : url.c_str(), nullptr,
-                                    optionsFor(trust, validation));
+            doc = parse(ctxt, optionsFor(trust, validation));
             const bool invalid = validation == Validation::InternalSubset && !ctxt->valid;
             if (doc && (!ctxt->wellFormed || invalid)) {
                 xmlFreeDoc(doc);
@@ -249,8 +248,22 @@ LoadResult Document::load(const std::string& bytes, const std::string& url, Trus
     return result;
 }
 
+namespace {
+
+// Feeds the parser from an open file as it reads: a data file of a large
+// declaration is tens of megabytes, and a copy in memory (or two) beside the
+// parser's own buffer would add that much to the peak. A failed read ends the
+// text, as reading the whole file first did.
+int readFile(void* context, char* buffer, int len) {
+    auto* file = static_cast<std::FILE*>(context);
+    const std::size_t got = std::fread(buffer, 1, static_cast<std::size_t>(len), file);
+    return static_cast<int>(got);
+}
+
+}  // namespace
+
 LoadResult Document::loadFile(const std::string& path, Trust trust, Validation validation) {
-    std::ifstream in(path, std::ios::binary);
+    std::FILE* in = path.empty() ? nullptr : std::fopen(path.c_str(), "rb");
     if (!in) {
         int e = errno;
         if (doc_) {
@@ -268,17 +281,27 @@ LoadResult Document::loadFile(const std::string& path, Trust trust, Validation v
         last_ = result;
         return result;
     }
-    std::ostringstream buf;
-    buf << in.rdbuf();
-    if (in.bad()) {
-        last_ = LoadResult{LoadStatus::ParseError, "Read error: " + path};
-        return last_;
-    }
-    return load(buf.str(), path, trust, validation);
+    struct stat info {};
+    const std::size_t size = ::fstat(::fileno(in), &info) == 0 ? static_cast<std::size_t>(info.st_size) : 0;
+    const LoadResult result = load(
+        size,
+        [&](void* ctxt, int options) {
+            return xmlCtxtReadIO(static_cast<xmlParserCtxtPtr>(ctxt), readFile, nullptr, in, path.c_str(),
+                                 nullptr, options);
+        },
+        path, trust, validation);
+    std::fclose(in);
+    return result;
 }
 
 LoadResult Document::loadString(const std::string& xml, Trust trust, Validation validation) {
-    return load(xml, std::string(), trust, validation);
+    return load(
+        xml.size(),
+        [&](void* ctxt, int options) {
+            return xmlCtxtReadMemory(static_cast<xmlParserCtxtPtr>(ctxt), xml.data(), static_cast<int>(xml.size()),
+                                     nullptr, nullptr, options);
+        },
+        std::string(), trust, validation);
 }
 
 DocumentPtr Document::fromFile(const std::string& path, LoadResult* result, Trust trust) {
@@ -456,9 +479,29 @@ std::string Document::toString() const {
     return s;
 }
 
+namespace {
+
+int writeChunk(void* context, const char* buffer, int len) {
+    const auto& write = *static_cast<const ByteWriter*>(context);
+    return write(buffer, static_cast<std::size_t>(len)) ? len : -1;
+}
+
+}  // namespace
+
+void Document::writeTo(const ByteWriter& write) const {
+    if (!doc_) return;
+    withIdDeclarations([&] {
+        // As xmlDocDumpMemoryEnc writes: UTF-8, no indentation added.
+        xmlSaveCtxtPtr ctxt = xmlSaveToIO(writeChunk, nullptr, const_cast<ByteWriter*>(&write), "UTF-8", XML_SAVE_AS_XML);
+        if (!ctxt) throw RuntimeError(7, "Out of memory");
+        xmlSaveDoc(ctxt, doc_);
+        xmlSaveClose(ctxt);
+    });
+}
+
 void Document::save(const std::string& path) const {
     if (!doc_) throw RuntimeError(err::kInvalidCall, "The document is empty");
-    writeFileAtomically(path, toString());
+    writeFileAtomically(path, [this](const ByteWriter& write) { writeTo(write); });
 }
 
 }  // namespace zevo::xml

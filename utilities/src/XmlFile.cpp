@@ -7,6 +7,7 @@
 #include <cctype>
 #include <cerrno>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -43,9 +44,9 @@ std::string folderOf(const std::string& path) {
 
 namespace {
 
-// Writes `bytes` to a new temporary file beside `path`, flushed to disk; returns
-// its name. Nothing is left behind on failure.
-std::string writeTemporary(const std::string& path, const std::string& bytes) {
+// Writes what `produce` hands over to a new temporary file beside `path`, flushed
+// to disk; returns its name. Nothing is left behind on failure.
+std::string writeTemporary(const std::string& path, const std::function<void(const ByteWriter&)>& produce) {
     if (path.empty()) throw RuntimeError(err::kPathNotFound, "Path not found", ENOENT);
     std::string folder = folderOf(path);
     std::string base = path.substr(path.rfind('/') == std::string::npos ? 0 : path.rfind('/') + 1);
@@ -66,15 +67,29 @@ std::string writeTemporary(const std::string& path, const std::string& bytes) {
     // replaced one keeps its mode.
     fchmod(fd, privateFileMode(path));
 
-    size_t done = 0;
-    while (done < bytes.size()) {
-        ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            fail(errno);
+    // The first failed write ends the writing; its error is reported below, not
+    // thrown through the producer (a serialiser in C, for a document).
+    int writeError = 0;
+    const ByteWriter writer = [&](const char* data, std::size_t size) {
+        std::size_t done = 0;
+        while (writeError == 0 && done < size) {
+            ssize_t n = write(fd, data + done, size - done);
+            if (n < 0) {
+                if (errno != EINTR) writeError = errno;
+                continue;
+            }
+            done += static_cast<size_t>(n);
         }
-        done += static_cast<size_t>(n);
+        return writeError == 0;
+    };
+    try {
+        produce(writer);
+    } catch (...) {
+        close(fd);
+        unlink(tmp.c_str());
+        throw;
     }
+    if (writeError != 0) fail(writeError);
     if (fsync(fd) != 0) fail(errno);
     if (close(fd) != 0) {
         int e = errno;
@@ -100,8 +115,16 @@ void renameOver(const std::string& tmp, const std::string& path) {
 
 }  // namespace
 
+std::string writeTemporary(const std::string& path, const std::string& bytes) {
+    return writeTemporary(path, [&](const ByteWriter& write) { write(bytes.data(), bytes.size()); });
+}
+
 void writeFileAtomically(const std::string& path, const std::string& bytes) {
     renameOver(writeTemporary(path, bytes), path);
+}
+
+void writeFileAtomically(const std::string& path, const std::function<void(const ByteWriter&)>& produce) {
+    renameOver(writeTemporary(path, produce), path);
 }
 
 namespace {
@@ -159,6 +182,10 @@ StagedFiles::~StagedFiles() {
 
 void StagedFiles::add(const std::string& path, const std::string& bytes) {
     staged_.emplace_back(writeTemporary(path, bytes), path);
+}
+
+void StagedFiles::add(const std::string& path, const Document& document) {
+    staged_.emplace_back(writeTemporary(path, [&](const ByteWriter& write) { document.writeTo(write); }), path);
 }
 
 void StagedFiles::commit() {

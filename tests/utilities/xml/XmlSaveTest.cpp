@@ -68,6 +68,35 @@ TEST(XmlSave, VietnameseTextAndDeclaredIdsSurviveSaveAndReload) {
     EXPECT_EQ(files, 1);
 }
 
+// Files are written as the text is serialised: byte for byte what toString gives,
+// for a saved document, a staged one and one in bulk editing.
+TEST(XmlSave, FilesHoldExactlyTheSerialisedText) {
+    TempDir dir;
+    std::string cells;
+    for (int r = 1; r <= 3000; ++r)
+        cells += "<Cells><Cell CellID=\"K_" + std::to_string(r) + "\" CellID2=\"G_" + std::to_string(r) +
+                 "\" Value=\"Nguyễn Văn " + std::to_string(r) + " &amp; &lt;Cty&gt; &quot;A&quot;\"/></Cells>";
+    auto doc = Document::fromString(std::string(zevo::test::kSheetDtd) + "<Sections><!-- list -->"
+                                        "<Section Dynamic=\"1\">" + cells + "</Section></Sections>",
+                                    nullptr, Trust::Installed);
+    ASSERT_FALSE(doc->isEmpty());
+    const std::string text = doc->toString();
+    ASSERT_GT(text.size(), 300000u);   // more than one buffer of the serialiser
+    doc->save(dir.file("Saved.xml"));
+    EXPECT_EQ(readText(dir.file("Saved.xml")), text);
+    {
+        StagedFiles files;
+        files.add(dir.file("Staged.xml"), *doc);
+        files.commit();
+    }
+    EXPECT_EQ(readText(dir.file("Staged.xml")), text);
+
+    auto bulk = doc->cloneForBulkEdit();
+    bulk->save(dir.file("Bulk.xml"));
+    EXPECT_EQ(readText(dir.file("Bulk.xml")), text);
+    EXPECT_EQ(bulk->toString(), text);
+}
+
 TEST(XmlSave, FailuresMapToErrorNumbersAndKeepTheOldFile) {
     TempDir dir;
     EXPECT_EQ(saveErrorNumber(dir.file("missing/Data.xml"), "x"), zevo::err::kPathNotFound);

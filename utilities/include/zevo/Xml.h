@@ -7,6 +7,8 @@
 // nodes (menu entry, validity node) stay valid until replaced. Removing a node frees
 // it: other handles to that node must not be used afterwards. Loading into a
 // document replaces its tree, which invalidates the nodes taken from it before.
+#include <cstddef>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -106,6 +108,9 @@ private:
     xmlNode* node_ = nullptr;
 };
 
+// Receives a file's bytes piece by piece; false once writing failed (errno says why).
+using ByteWriter = std::function<bool(const char* data, std::size_t size)>;
+
 class Document : public std::enable_shared_from_this<Document> {
 public:
     ~Document();
@@ -157,6 +162,10 @@ public:
 
     // Serialised text (UTF-8, with the internal DTD subset).
     std::string toString() const;
+    // The same text handed to `write` as it is serialised, never held whole: the
+    // data file of a large declaration is tens of megabytes, and its text (with the
+    // spare room of a growing buffer) beside the tree would raise the peak by that much.
+    void writeTo(const ByteWriter& write) const;
     // Atomic save: temporary file in the same folder, flushed, renamed over the
     // target. Throws RuntimeError (70 permission denied, 76 path not found,
     // 61 disk full, 75 other I/O) and leaves the old file intact on failure.
@@ -167,8 +176,10 @@ public:
 private:
     friend class Node;
     Document() = default;
-    LoadResult load(const std::string& bytes, const std::string& url, Trust trust,
-                    Validation validation);
+    // Parses what `parse` reads (given the parser context and options) into this
+    // document; `size` is the length of the text, known beforehand.
+    LoadResult load(std::size_t size, const std::function<xmlDoc*(void*, int)>& parse,
+                    const std::string& url, Trust trust, Validation validation);
     // The ID table is an invariant of this layer: every declared ID value that an
     // element in the tree carries is found, on an element carrying it, and a value
     // nothing carries finds nothing. Renames keep the table right in place; the
@@ -195,6 +206,8 @@ private:
 // Shared by every saver (data files, "Session.dat", exchange files, workbooks).
 // Throws RuntimeError with the numbers listed at Document::save.
 void writeFileAtomically(const std::string& path, const std::string& bytes);
+// The same for bytes that `produce` hands to its writer piece by piece.
+void writeFileAtomically(const std::string& path, const std::function<void(const ByteWriter&)>& produce);
 
 // Attribute access of the declaration documents, the menu and the ini files. New
 // attributes are never made: new Cells and Cell elements are clones of existing
@@ -223,6 +236,8 @@ public:
     StagedFiles& operator=(const StagedFiles&) = delete;
 
     void add(const std::string& path, const std::string& bytes);
+    // The document's serialised text, written as it is made.
+    void add(const std::string& path, const Document& document);
     void commit();
 
 private:

@@ -139,7 +139,7 @@ void saveActiveSheetDocuments(const xml::Node& menuEntry, const xml::Node& valid
             std::filesystem::permissions(path, std::filesystem::perms::owner_read |
                                                    std::filesystem::perms::owner_write,
                                          std::filesystem::perm_options::add, ec);
-        files.add(path, doc->toString());
+        files.add(path, *doc);
     }
     if (!staged) own.commit();
 }
