@@ -14,6 +14,7 @@
 #include <QShortcut>
 #include <QToolTip>
 
+#include "ProblemsPanel.h"
 #include "SpreadView.h"
 #include "zevo/clsMessageBox.h"
 
@@ -96,6 +97,7 @@ mainForm::mainForm(engine::MainController& controller, QWidget* parent)
     // The window sees F1 and Alt+F4 before the grid does.
     qApp->installEventFilter(this);
     controller_.setView(this);
+    setUpProblemsAndUndo();
     connect(fpSpread1, &QTabWidget::currentChanged, this, [this] { followShownSheet(); });
     // Small enough for an 800 x 600 screen; the buttons narrow down to fit.
     setMinimumSize(800, 440);
@@ -152,10 +154,15 @@ void mainForm::layoutControls() {
     // The status line shows two lines: a cell's note and its status text.
     const int statusTw = (lblStatus->fontMetrics().lineSpacing() * 2 + 6) * 15;
     const int gridH = frameH - kTitleHeightTw - statusTw;
+    // The problems panel, when shown, takes a third of the width (at most 420 pixels) beside the grid.
+    const int panelW = problemsShown_ ? std::min(px(innerW) / 3, 420) : 0;
     if (gridH > 0) {
         fpSpread1->setUpdatesEnabled(false);
-        fpSpread1->setGeometry(px(100), px(60 + kTitleHeightTw), px(innerW), px(gridH));
+        fpSpread1->setGeometry(px(100), px(60 + kTitleHeightTw), px(innerW) - panelW, px(gridH));
         fpSpread1->setUpdatesEnabled(true);
+        if (problemsShown_)
+            problemsPanel_->setGeometry(px(100) + px(innerW) - panelW + 4, px(60 + kTitleHeightTw),
+                                        panelW - 4, px(gridH));
     }
     lblStatus->setGeometry(px(100), px(60 + kTitleHeightTw + std::max(gridH, 0)), px(innerW),
                            px(statusTw));
@@ -198,8 +205,14 @@ void mainForm::focusGrid() {
     }
 }
 
-void mainForm::gridReloaded() { fpSpread1->rebuild(); }
-void mainForm::gridChanged() { fpSpread1->refresh(); }
+void mainForm::gridReloaded() {
+    fpSpread1->rebuild();
+    updateProblems(true);
+}
+void mainForm::gridChanged() {
+    fpSpread1->refresh();
+    updateProblems();
+}
 void mainForm::processEvents() { QApplication::processEvents(); }
 void mainForm::closeWindow() { close(); }
 void mainForm::setHelpContext(int context) {
@@ -249,6 +262,65 @@ bool mainForm::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     return false;
+}
+
+// ---------------------------------------------------------------- problems and undo
+
+void mainForm::setUpProblemsAndUndo() {
+    problemsPanel_ = new ProblemsPanel(controller_, formFrame);
+    problemsPanel_->hide();
+    recheckTimer_ = new QTimer(this);
+    recheckTimer_->setSingleShot(true);
+    recheckTimer_->setInterval(400);
+    connect(recheckTimer_, &QTimer::timeout, this, [this] {
+        const SpreadTable* table = fpSpread1->currentTable();
+        if (table && table->editing()) {
+            recheckTimer_->start();   // not under an open editor
+            return;
+        }
+        controller_.recheckProblems();
+    });
+    connect(fpSpread1, &SpreadView::userActed, this, [this] {
+        updateProblems();
+        if (controller_.problems().recheckWanted()) recheckTimer_->start();
+    });
+    connect(fpSpread1, &SpreadView::entryRejected, this, [this] { updateProblems(); });
+    connect(problemsPanel_, &ProblemsPanel::recheckRequested, this, [this] { controller_.recheckProblems(); });
+    connect(problemsPanel_, &ProblemsPanel::closeRequested, this, [this] {
+        problemsShown_ = false;
+        problemsPanel_->hide();
+        layoutControls();
+        focusGrid();
+    });
+    // Named keys rather than the platform's standard ones, which may bind Ctrl+Y twice.
+    auto* undo = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z), this);
+    connect(undo, &QShortcut::activated, this, [this] { afterUndoOrRedo(controller_.undo()); });
+    for (const QKeySequence& keys :
+         {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)}) {
+        auto* redo = new QShortcut(keys, this);
+        connect(redo, &QShortcut::activated, this, [this] { afterUndoOrRedo(controller_.redo()); });
+    }
+}
+
+void mainForm::afterUndoOrRedo(bool done) {
+    if (!done) return;
+    // F5 and F6 may have been replayed: rows moved.
+    fpSpread1->refresh(true);
+    updateProblems();
+    if (controller_.problems().recheckWanted()) recheckTimer_->start();
+    focusGrid();
+}
+
+void mainForm::updateProblems(bool reloaded) {
+    if (!problemsPanel_) return;
+    const bool changed = problemsPanel_->update();
+    const bool any = problemsPanel_->entryCount() > 0;
+    // Shown when problems appear; it stays (saying none are left) until hidden or reloaded.
+    const bool show = reloaded ? any : problemsShown_ || (changed && any);
+    if (show == problemsShown_) return;
+    problemsShown_ = show;
+    problemsPanel_->setVisible(show);
+    layoutControls();
 }
 
 }  // namespace zevo::ui

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTableView>
 #include <QTest>
 #include <QToolTip>
 
@@ -20,6 +21,7 @@
 #include <sstream>
 
 #include "InstanceBeacon.h"
+#include "ProblemsPanel.h"
 #include "SpreadDelegate.h"
 #include "SpreadTableModel.h"
 #include "SpreadView.h"
@@ -410,6 +412,63 @@ TEST_F(MainFormTest, TypingThroughTheViewF5AndSave) {
     EXPECT_TRUE(window.close());
     EXPECT_TRUE(controller.unloaded());
     EXPECT_EQ(presenter_->shown().size(), 3u);
+}
+
+TEST_F(MainFormTest, ProblemsPanelShowsTheFailedChecksAndAClickGoesToTheCell) {
+    engine::MainController controller;
+    mainForm window(controller);
+    openWindow(controller, window);
+    if (HasFatalFailure()) return;
+    ProblemsPanel* panel = window.problemsPanel();
+    ASSERT_NE(panel, nullptr);
+    EXPECT_FALSE(panel->isVisible()) << "a fresh declaration has nothing to fix";
+    SpreadTable* table = window.spreadView()->currentTable();
+    ASSERT_NE(table, nullptr);
+    typeInto(table, "K", 38, QStringLiteral("Nguyen Van An"));
+
+    presenter_->push(mrNo);
+    QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("cmdSave")), Qt::LeftButton);
+    ASSERT_TRUE(panel->isVisible());
+    const auto& problems = controller.problems().problems();
+    ASSERT_GE(problems.size(), 2u);
+    EXPECT_EQ(panel->entryCount(), static_cast<int>(problems.size()));
+    EXPECT_TRUE(panel->summary()->text().contains(QString::number(controller.problems().errorCount())));
+    // The panel stands beside the grid, not over it.
+    EXPECT_LE(window.spreadView()->geometry().right(), panel->geometry().left());
+
+    // A click on an entry of the list row goes to its cell in the view.
+    int entry = -1;
+    for (std::size_t i = 0; i < problems.size(); ++i)
+        if (problems[i].row == 38) entry = static_cast<int>(i);
+    ASSERT_GE(entry, 0);
+    const engine::Problem wanted = problems[static_cast<std::size_t>(entry)];
+    QTableView* list = panel->table();
+    table->setCurrentIndex(table->model()->index(6, col("K") - 1));
+    const QModelIndex item = list->model()->index(entry, 2);
+    EXPECT_EQ(item.data().toString(), QString::fromStdString(wanted.cell));
+    list->scrollTo(item);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(item).center());
+    SpreadTable* shown = window.spreadView()->currentTable();
+    ASSERT_NE(shown, nullptr);
+    EXPECT_EQ(shown->sheet(), wanted.sheet);
+    EXPECT_EQ(shown->currentIndex(), shown->model()->index(wanted.row - 1, wanted.col - 1));
+    EXPECT_TRUE(shown->hasFocus());
+    EXPECT_FALSE(window.statusLabel()->text().isEmpty());
+
+    // Enter on an entry goes there too.
+    const QModelIndex firstItem = list->model()->index(0, 0);
+    list->setCurrentIndex(firstItem);
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_Return);
+    EXPECT_EQ(shown->currentIndex(), shown->model()->index(problems[0].row - 1, problems[0].col - 1));
+
+    // Ctrl+Z takes the name back.
+    table->setFocus();
+    QTest::keyClick(table, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(stored(0, "K_38"), "");
+    EXPECT_EQ(table->model()->index(37, col("K") - 1).data().toString(), QString());
+    QTest::keyClick(table, Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(stored(0, "K_38"), "Nguyen Van An");
 }
 
 }  // namespace

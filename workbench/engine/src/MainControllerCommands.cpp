@@ -196,6 +196,7 @@ void MainController::CallFinish(bool skipRules) {
         }
     }
     grid_.setRedraw(true);
+    problems_.rebuild();
     view().setGridVisible(true);
     view().setStatusVisible(true);
     view().gridChanged();

@@ -13,6 +13,8 @@
 #include "zevo/engine/DeclarationSession.h"
 #include "zevo/engine/GridEventHandler.h"
 #include "zevo/engine/MainView.h"
+#include "zevo/engine/ProblemList.h"
+#include "zevo/engine/UndoHistory.h"
 #include "zevo/grid/SpreadModel.h"
 #include "zevo/rules/BusinessLibrary.h"
 #include "zevo/rules/RuleObject.h"
@@ -124,6 +126,21 @@ public:
     // the current cell.
     std::string helpText();
 
+    // ---- problems panel, undo and redo (MainControllerProblems.cpp) ----
+    // Every marked cell, kept up to date after checks, edits, F5 and F6.
+    ProblemList& problems() { return problems_; }
+    UndoHistory& history() { return history_; }
+    // Ctrl+Z and Ctrl+Y: false when there was nothing to undo (redo) or it did not take.
+    bool undo();
+    bool redo();
+    // Runs the completion checks and the validation table again without moving the
+    // cursor or hiding the grid, so the marks (and the problem list) show what is
+    // still wrong after an edit of a marked row. The marks of the load check stay.
+    void recheckProblems();
+    // Goes to a problem's cell: its sheet shown, the cell active, the status line
+    // saying why it is marked. False when the cell is gone.
+    bool goToProblem(const Problem& problem);
+
     // ---- state ----
     grid::SpreadModel& grid() { return grid_; }
     DeclarationSession& session() { return session_; }
@@ -159,6 +176,10 @@ private:
     DeclarationSession session_;
     GridEventHandler handler_;
     std::unique_ptr<StatusListener> statusListener_;
+    ProblemList problems_{grid_, session_};
+    UndoHistory history_{session_, grid_};
+    // The validation table moves the cursor to the first failure (off while rechecking).
+    bool navigateToFailure_ = true;
     std::unique_ptr<rules::BusinessLibrary> library_;
     std::string libraryLocation_;
     std::unique_ptr<rules::RuleObject> rule_;
