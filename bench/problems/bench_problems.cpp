@@ -1,14 +1,14 @@
 // The problems panel and undo on lists of individuals whose rows all fail some
 // check (the generated rows have no sex, nationality or address picked): the
-// check with the list read afterwards, re-reading the whole list, re-reading one
-// row after an edit, an edit of a marked row (with the panel's row update),
+// check with the list read afterwards, re-reading the whole list, one row (after
+// an edit) and one sheet (after F5/F6), an edit of a marked row (with its undo record and the panel's row update),
 // re-running the checks, undoing an edit and F6 with its undo.
 //
 //   QT_QPA_PLATFORM=offscreen bench_problems [--shot FOLDER] [sizes...]
 //
-// --shot writes FOLDER/problems-panel-N.png (the window after the save check, the
-// panel listing what is left) and FOLDER/problems-panel-N-goto.png (after a click
-// on an entry of the list's middle).
+// --shot writes FOLDER/problems-panel-N.png (the window right after the save check,
+// the panel listing what is left) and FOLDER/problems-panel-N-goto.png (at the end,
+// after a click on an entry of the list's middle).
 #include <QApplication>
 #include <QPixmap>
 #include <QTableView>
@@ -79,6 +79,9 @@ int runCase(int individuals, const std::string& shotFolder) {
     const double check = msSince(start);
     QApplication::processEvents();
     const std::size_t count = controller.problems().problems().size();
+    const std::string shotBase =
+        shotFolder.empty() ? std::string() : shotFolder + "/problems-panel-" + std::to_string(individuals);
+    if (!shotBase.empty()) window.grab().save(QString::fromStdString(shotBase + ".png"));
 
     start = Clock::now();
     controller.problems().rebuild();
@@ -90,7 +93,12 @@ int runCase(int individuals, const std::string& shotFolder) {
     for (int i = 0; i < kRowReads; ++i) controller.problems().refreshRows(1, middle, middle);
     const double rowRead = msSince(start) / kRowReads;
 
+    start = Clock::now();
+    controller.problems().refreshSheet(1);
+    const double sheetRead = msSince(start);
+
     grid.userShowSheet(1);
+    grid.userEdit(grid::columnNumber("G"), 38, "");
     start = Clock::now();
     grid.userEdit(grid::columnNumber("K"), middle, "Nguyễn Văn Sửa");
     const double edit = msSince(start);
@@ -104,6 +112,7 @@ int runCase(int individuals, const std::string& shotFolder) {
     const double undo = msSince(start);
 
     grid.userMoveTo(grid::columnNumber("K"), middle);
+    presenter->push(mrYes);   // "this row holds an individual: delete it?"
     start = Clock::now();
     grid.userKeyUp(grid::keys::kF6, 0);
     const double f6 = msSince(start);
@@ -111,23 +120,20 @@ int runCase(int individuals, const std::string& shotFolder) {
     const bool f6Undone = controller.undo();
     const double f6Undo = msSince(start);
 
-    std::printf("%6d %8zu %9.1f %9.2f %8.3f %8.2f %9.1f %8.2f %8.1f %9.1f%s\n", individuals, count, check,
-                rebuild, rowRead, edit, recheck, undo, f6, f6Undo, undone && f6Undone ? "" : "  (an undo failed)");
+    std::printf("%6d %8zu %9.1f %9.2f %8.3f %9.2f %8.2f %9.1f %8.2f %8.1f %9.1f%s\n", individuals, count, check,
+                rebuild, rowRead, sheetRead, edit, recheck, undo, f6, f6Undo, !undone ? "  (the edit's undo failed)" : !f6Undone ? "  (F6's undo failed)" : "");
     std::fflush(stdout);
 
-    if (!shotFolder.empty()) {
+    if (!shotBase.empty()) {
         controller.recheckProblems();
-        window.gridChanged();
         QApplication::processEvents();
-        const std::string base = shotFolder + "/problems-panel-" + std::to_string(individuals);
-        window.grab().save(QString::fromStdString(base + ".png"));
         // A click on an entry in the middle of the list.
         QTableView* list = window.problemsPanel()->table();
         const QModelIndex item = list->model()->index(list->model()->rowCount() / 2, 2);
         list->scrollTo(item);
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(item).center());
         QApplication::processEvents();
-        window.grab().save(QString::fromStdString(base + "-goto.png"));
+        window.grab().save(QString::fromStdString(shotBase + "-goto.png"));
     }
     clsMessageBox::setPresenter(nullptr);
     setErrorLogFolderOverride("");
@@ -150,7 +156,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     if (!shotFolder.empty()) fs::create_directories(shotFolder);
-    std::printf("  rows  entries  check ms  list ms  row ms  edit ms  recheck ms  undo ms  F6 ms  F6 undo ms\n");
+    std::printf("  rows  entries  check ms  list ms  row ms  sheet ms  edit ms  recheck ms  undo ms  F6 ms  F6 undo ms\n");
     for (int n : sizes) {
         clsVariables::resetSession();
         if (runCase(n, shotFolder) != 0) {

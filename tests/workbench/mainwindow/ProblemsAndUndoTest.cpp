@@ -12,6 +12,7 @@ namespace zevo::engine::test {
 namespace {
 
 using documents::GetAttributeValue;
+using Ids = std::vector<std::string>;
 
 class ProblemsAndUndoTest : public MainWindowTest {
 protected:
@@ -232,6 +233,10 @@ TEST_F(ProblemsAndUndoTest, UndoAndRedoOfEditsAndPicksKeepThePairedIdCells) {
 
 TEST_F(ProblemsAndUndoTest, UndoOfF6RestoresEveryValueAndIdOfTheRowAndUndoOfF5RemovesIt) {
     if (HasFatalFailure()) return;
+    // Questions are answered No unless a test says otherwise: undo and redo must
+    // not depend on the user confirming a deletion again.
+    presenter_ = std::make_shared<ScriptedMessagePresenter>(std::deque<int>{}, mrNo);
+    clsMessageBox::setPresenter(presenter_);
     fillValidDeclaration();
     if (HasFatalFailure()) return;
     key(grid::keys::kF5, "K", 38);
@@ -243,6 +248,7 @@ TEST_F(ProblemsAndUndoTest, UndoOfF6RestoresEveryValueAndIdOfTheRowAndUndoOfF5Re
     ASSERT_FALSE(row39.at("AE").empty()) << "the ward's id";
 
     // F6 in the middle, undone: the row is back with every value, id and number.
+    presenter_->push(mrYes);   // "this row holds an individual: delete it?"
     key(grid::keys::kF6, "K", 39);
     ASSERT_EQ(listGroups(), 2u);
     ASSERT_EQ(rowValues(39).at("K"), "Lê Văn Cường");
@@ -260,6 +266,7 @@ TEST_F(ProblemsAndUndoTest, UndoOfF6RestoresEveryValueAndIdOfTheRowAndUndoOfF5Re
 
     const std::vector<std::string> markersBefore = markers();
     // F6 on the first row: it comes back first, the marker of the first group with it.
+    presenter_->push(mrYes);
     key(grid::keys::kF6, "K", 38);
     ASSERT_EQ(rowValues(38).at("K"), "Trần Thị Bình");
     ASSERT_TRUE(controller_->undo());
@@ -280,6 +287,7 @@ TEST_F(ProblemsAndUndoTest, UndoOfF6RestoresEveryValueAndIdOfTheRowAndUndoOfF5Re
     EXPECT_EQ(listGroups(), 4u);
     EXPECT_EQ(rowValues(40).at("K"), "");
     EXPECT_EQ(rowValues(41).at("K"), "Lê Văn Cường");
+    EXPECT_EQ(presenter_->shownIds(), Ids({"0106", "0106"})) << "only the user's own F6 asked";
     EXPECT_EQ(errorLog(), "");
 }
 

@@ -4,9 +4,11 @@
 #include <exception>
 
 #include "zevo/ErrorLog.h"
+#include "zevo/clsMessageBox.h"
 #include "zevo/clsVariables.h"
 #include "zevo/documents/Attributes.h"
 #include "zevo/engine/CellUpdates.h"
+#include "zevo/engine/DynamicRows.h"
 #include "zevo/grid/GridStateGuard.h"
 #include "zevo/sheetdocs/CellAddress.h"
 
@@ -29,6 +31,35 @@ public:
 
 private:
     bool& flag_;
+};
+
+// Undoing F5 and redoing F6 delete a row the user has asked to delete: the
+// questions before deleting a row with data ("0106" of the rules, "0075" of a
+// group of several lines) are answered Yes; every other message is shown.
+class DeletionConfirmed : public MessagePresenter {
+public:
+    DeletionConfirmed() : previous_(clsMessageBox::presenter()) {}
+    int present(const MessageRequest& request) override {
+        if (request.id == "0106" || request.id == kMsgDeleteRowGroup) return mrYes;
+        return previous_ ? previous_->present(request) : 0;
+    }
+    const std::shared_ptr<MessagePresenter>& previous() const { return previous_; }
+
+private:
+    std::shared_ptr<MessagePresenter> previous_;
+};
+
+class ConfirmDeletions {
+public:
+    ConfirmDeletions() : presenter_(std::make_shared<DeletionConfirmed>()) {
+        clsMessageBox::setPresenter(presenter_);
+    }
+    ~ConfirmDeletions() { clsMessageBox::setPresenter(presenter_->previous()); }
+    ConfirmDeletions(const ConfirmDeletions&) = delete;
+    ConfirmDeletions& operator=(const ConfirmDeletions&) = delete;
+
+private:
+    std::shared_ptr<DeletionConfirmed> presenter_;
 };
 
 }  // namespace
@@ -67,20 +98,24 @@ UndoHistory::GroupValues UndoHistory::valuesOf(const xml::Node& group) {
 
 namespace {
 
-int sectionIndex(const xml::DocumentPtr& doc, const xml::Node& section) {
+// Sections are the document element's children; counting siblings does not walk
+// the cells of a long list.
+int sectionIndex(const xml::Node& section) {
+    if (section.isNull()) return -1;
     int i = 0;
-    for (const xml::Node& s : doc->elementsByTagName("Section")) {
-        if (s == section) return i;
+    for (xml::Node s = section.previousSiblingElement("Section"); !s.isNull();
+         s = s.previousSiblingElement("Section"))
         ++i;
-    }
-    return -1;
+    return i;
 }
 
 xml::Node sectionAt(int sheet, int index) {
     const xml::DocumentPtr doc = clsVariables().Data(sheet - 1);
     if (!doc || index < 0) return {};
-    const std::vector<xml::Node> sections = doc->elementsByTagName("Section");
-    return static_cast<std::size_t>(index) < sections.size() ? sections[index] : xml::Node();
+    const xml::Node root = doc->documentElement();
+    xml::Node s = root.isNull() ? xml::Node() : root.firstChildElement("Section");
+    for (int i = 0; i < index && !s.isNull(); ++i) s = s.nextSiblingElement("Section");
+    return s;
 }
 
 }  // namespace
@@ -112,7 +147,7 @@ void UndoHistory::begin(Kind kind, int sheet, int col, int row) {
     a.row = row;
     a.before = valuesOf(group);
     const xml::Node section = group.parent();
-    a.section = sectionIndex(clsVariables().Data(sheet - 1), section);
+    a.section = sectionIndex(section);
     if (kind != Kind::Edit) {
         for (xml::Node g = section.firstChildElement("Cells"); !g.isNull(); g = g.nextSiblingElement("Cells")) {
             if (g == group) a.groupIndex = static_cast<int>(a.groupsBefore);
@@ -313,7 +348,12 @@ void UndoHistory::showSheet(int sheet) {
 
 void UndoHistory::pressKey(int keyCode, int col, int row) {
     grid_.userMoveTo(col, row);
-    grid_.userKeyUp(keyCode, 0);
+    if (keyCode == grid::keys::kF6) {
+        ConfirmDeletions confirmed;
+        grid_.userKeyUp(keyCode, 0);
+    } else {
+        grid_.userKeyUp(keyCode, 0);
+    }
 }
 
 std::string UndoHistory::storedValue(int sheet, int col, int row) {
