@@ -5,7 +5,6 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -114,19 +113,9 @@ std::vector<std::string> dataBackups(const std::string& backupFolder) {
         if (name.rfind(kPrefix, 0) == 0 && endsWith(name, kSuffix) && entry.is_regular_file(ec))
             zips.push_back(entry.path().string());
     }
-    // The names carry the time from the year down, then the number of a second
-    // backup within the same second: that order is age order.
-    auto key = [](const std::string& path) {
-        std::string stem = fs::path(path).stem().string().substr(std::string(kPrefix).size());
-        int n = 1;
-        if (const auto cut = stem.rfind('_'); cut != std::string::npos) {
-            n = std::atoi(stem.c_str() + cut + 1);
-            stem.erase(cut);
-        }
-        return std::make_pair(stem, n);
-    };
-    std::sort(zips.begin(), zips.end(),
-              [&](const std::string& a, const std::string& b) { return key(a) < key(b); });
+    // The names carry the time from the year down ("." sorts before the "_2" of
+    // a second backup within the same second): name order is age order.
+    std::sort(zips.begin(), zips.end());
     return zips;
 }
 
