@@ -248,6 +248,7 @@ void MainController::Reload() {
     try {
         view().setGridVisible(false);
         exitCancelled_ = false;
+        recoveryBeforeReload();
         const StartResult result = Form_Load();
         view().setGridVisible(true);
         if (result == StartResult::SessionUnreadable) {
@@ -275,6 +276,7 @@ bool MainController::Form_Unload() {
         rule_.reset();
         vars.NodeValidity(xml::Node());
         session_.colourRestore.clear();
+        recoveryAtExit();
         if (lock_) lock_->unlock();
         unloaded_ = true;
         return true;
