@@ -20,6 +20,7 @@
 #include <memory>
 #include <sstream>
 
+#include "AutosaveDriver.h"
 #include "InstanceBeacon.h"
 #include "ProblemsPanel.h"
 #include "SpreadDelegate.h"
@@ -412,6 +413,40 @@ TEST_F(MainFormTest, TypingThroughTheViewF5AndSave) {
     EXPECT_TRUE(window.close());
     EXPECT_TRUE(controller.unloaded());
     EXPECT_EQ(presenter_->shown().size(), 3u);
+}
+
+// The window keeps a recovery copy of what was typed when it loses the focus and
+// at each tick of its timer; nothing before the start-up offer, nothing unchanged.
+TEST_F(MainFormTest, LosingTheFocusOrATimerTickKeepsARecoveryCopy) {
+    engine::MainController controller;
+    mainForm window(controller);
+    openWindow(controller, window);
+    if (HasFatalFailure()) return;
+    AutosaveDriver driver(controller, window, 200);
+    SpreadTable* table = window.spreadView()->currentTable();
+    ASSERT_NE(table, nullptr);
+    const fs::path copy = tree_->dataFolder() / ".zevo-recovery" / "manifest.txt";
+
+    typeInto(table, "K", 7, QStringLiteral("Cong ty A"));
+    QEvent deactivate(QEvent::WindowDeactivate);
+    QApplication::sendEvent(&window, &deactivate);
+    EXPECT_FALSE(fs::exists(copy)) << "a copy left by a crash is offered first";
+
+    controller.offerRecovery();
+    QApplication::sendEvent(&window, &deactivate);
+    EXPECT_EQ(driver.written(), 1);
+    ASSERT_TRUE(fs::exists(copy));
+    QTest::qWait(500);
+    EXPECT_EQ(driver.written(), 1) << "unchanged: not written again";
+
+    typeInto(table, "K", 38, QStringLiteral("Nguyen Van An"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return driver.written() == 2; }, 3000)) << "the timer writes the change";
+    EXPECT_NE(readFile(tree_->dataFolder() / ".zevo-recovery" / "sheet1.xml").find("Nguyen Van An"),
+              std::string::npos);
+
+    presenter_->push(mrNo);
+    EXPECT_TRUE(window.close());
+    EXPECT_FALSE(fs::exists(copy.parent_path())) << "a clean exit removes the copy";
 }
 
 TEST_F(MainFormTest, ProblemsPanelShowsTheFailedChecksAndAClickGoesToTheCell) {

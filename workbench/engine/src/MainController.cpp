@@ -254,6 +254,7 @@ void MainController::Reload() {
     try {
         view().setGridVisible(false);
         exitCancelled_ = false;
+        recoveryBeforeReload();
         const StartResult result = Form_Load();
         view().setGridVisible(true);
         if (result == StartResult::SessionUnreadable) {
@@ -281,6 +282,7 @@ bool MainController::Form_Unload() {
         rule_.reset();
         vars.NodeValidity(xml::Node());
         session_.colourRestore.clear();
+        recoveryAtExit();
         if (lock_) lock_->unlock();
         unloaded_ = true;
         return true;

@@ -84,6 +84,7 @@ bool MainController::UpdateData(bool saveSession) {
         }
         if (countSave) vars.DataChanged(false);
         ResetAdjustData();
+        recoveryAfterSave();
         return true;
     } catch (const std::exception& e) {
         WriteErrorLog(kModule, "UpdateData", e);

@@ -102,6 +102,15 @@ public:
     void CallFinish(bool skipRules);
     void DeleteSheet(int index);
 
+    // ---- recovery of unsaved changes and backups (MainControllerRecovery.cpp) ----
+    // At start-up, once the declaration is open: a recovery copy that a run which
+    // did not end cleanly left behind is offered (restore or discard; a damaged one
+    // is reported, and discarded or moved into "Backup"). Autosaving starts here.
+    void offerRecovery();
+    // Writes the recovery copy when there are unsaved changes the last copy does
+    // not hold; true when it wrote one. Nothing happens before offerRecovery.
+    bool autosave();
+
     // ---- validation, notes, status ----
     bool CheckValidData();
     bool SetCellNote(const std::string& reference, grid::Colour normalColour,
@@ -171,6 +180,12 @@ private:
     void notifyUnavailable(const std::string& procedure, const std::string& what);
     // Puts the refusal of the cell just left in front of the new cell's status.
     void showRefusalAfterLeaving(int col, int row);
+    // Recovery hooks: a save made the copy needless; the declaration is replaced
+    // (new declaration, import); the window closes cleanly.
+    void recoveryAfterSave();
+    void recoveryBeforeReload();
+    void recoveryAtExit();
+    void restoreRecovery(const std::vector<std::string>& sheetFiles);
 
     grid::SpreadModel grid_;
     DeclarationSession session_;
@@ -201,6 +216,12 @@ private:
     bool exitCancelled_ = false;
     bool inUnload_ = false;
     bool unloaded_ = false;
+    struct RecoveryState {
+        bool armed = false;          // offerRecovery ran: the copy is ours to write
+        bool savedThisRun = false;   // an exit then keeps a backup of the data files
+        std::string lastChecksum;    // of the documents the copy holds
+        std::string lastError;       // logged once, not every minute
+    } recovery_;
 
     MainView& view() { return view_ ? *view_ : nullView_; }
 };
