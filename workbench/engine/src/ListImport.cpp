@@ -207,6 +207,18 @@ int lastListRow(grid::SpreadModel& grid) {
     return row;
 }
 
+// Whether a list row holds nothing the user typed, judged as the rules judge a
+// row's content: zeros and the empty date placeholder count as nothing.
+bool rowIsBlank(grid::SpreadModel& grid, int row) {
+    for (const ListField& field : listFields()) {
+        std::string text = grid.textOf(kListSheet, colOf(field.column), row);
+        text.erase(std::remove_if(text.begin(), text.end(), [](char c) { return c == '0' || c == '.' || c == '/' || c == ' '; }),
+                   text.end());
+        if (!text.empty()) return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 std::string ImportReport::summary() const {
@@ -279,10 +291,7 @@ ImportReport importList(MainController& controller, const SourceTable& table, co
         session.currentSheet = kListSheet;
         const int colK = colOf("K"), colD = colOf(kNumberColumn);
         int last = lastListRow(grid);
-        const xml::DocumentPtr doc = clsVariables().Data(kListSheet - 1);
-        const xml::Node lastGroup = doc ? doc->elementById(sheetdocs::MakeCellID(grid, colK, last)).parent() : xml::Node();
-        grid.setSheet(kListSheet);
-        const bool reuseLast = !lastGroup.isNull() && IsRowGroupEmpty(grid, lastGroup);
+        const bool reuseLast = rowIsBlank(grid, last);
         const int first = reuseLast ? last : last + 1;
         const int wanted = static_cast<int>(accepted.size()) - (reuseLast ? 1 : 0);
         const int added = wanted > 0 ? InsertNodes(session, grid, colK, last, wanted, "importList") : 0;
