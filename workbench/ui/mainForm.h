@@ -58,6 +58,7 @@ private:
     QPushButton* cmdDelete;
     QPushButton* cmdExport;
     QPushButton* cmdImport;
+    QPushButton* cmdImportList;
     QPushButton* cmdPrint;
     QPushButton* cmdSave;
     QPushButton* cmdExit;

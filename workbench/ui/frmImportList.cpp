@@ -1,0 +1,245 @@
+#include "frmImportList.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include <exception>
+
+#include "zevo/clsMessageBox.h"
+#include "zevo/engine/MainController.h"
+#include "zevo/grid/ColumnLetters.h"
+
+namespace zevo::ui {
+
+namespace {
+
+constexpr int kPreviewRows = 8;
+
+QString qs(const std::string& s) { return QString::fromStdString(s); }
+
+}  // namespace
+
+frmImportList::frmImportList(engine::MainController& controller, QWidget* parent)
+    : QDialog(parent), controller_(controller) {
+    setObjectName(QStringLiteral("frmImportList"));
+    setWindowTitle(QStringLiteral("Nhập danh sách cá nhân từ bảng tính"));
+    setFont(QFont(QStringLiteral("DejaVu Sans"), 9));
+    setModal(true);
+
+    auto* lblPath = new QLabel(QStringLiteral("&Tệp bảng lương (.xlsx, .csv):"), this);
+    lblPath->setObjectName(QStringLiteral("lblPath"));
+    txtPath = new QLineEdit(this);
+    txtPath->setObjectName(QStringLiteral("txtPath"));
+    lblPath->setBuddy(txtPath);
+    cmdBrowser = new QPushButton(QStringLiteral("..."), this);
+    cmdBrowser->setObjectName(QStringLiteral("cmdBrowser"));
+    lblInfo = new QLabel(this);
+    lblInfo->setObjectName(QStringLiteral("lblInfo"));
+    lblInfo->setWordWrap(true);
+
+    auto* framePreview = new QGroupBox(QStringLiteral("Các dòng đầu của tệp"), this);
+    framePreview->setObjectName(QStringLiteral("framePreview"));
+    tblPreview = new QTableWidget(framePreview);
+    tblPreview->setObjectName(QStringLiteral("tblPreview"));
+    tblPreview->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    tblPreview->verticalHeader()->setDefaultSectionSize(20);
+    auto* previewLayout = new QVBoxLayout(framePreview);
+    previewLayout->addWidget(tblPreview);
+
+    auto* frameMapping = new QGroupBox(QStringLiteral("Cột của tệp cho từng trường"), this);
+    frameMapping->setObjectName(QStringLiteral("frameMapping"));
+    tblMapping = new QTableWidget(static_cast<int>(engine::listFields().size()), 2, frameMapping);
+    tblMapping->setObjectName(QStringLiteral("tblMapping"));
+    tblMapping->setHorizontalHeaderLabels({QStringLiteral("Trường của tờ khai"), QStringLiteral("Cột của tệp")});
+    tblMapping->verticalHeader()->hide();
+    tblMapping->verticalHeader()->setDefaultSectionSize(24);
+    tblMapping->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    tblMapping->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
+    tblMapping->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    for (std::size_t f = 0; f < engine::listFields().size(); ++f) {
+        const engine::ListField& field = engine::listFields()[f];
+        auto* item = new QTableWidgetItem(qs(field.caption) + QStringLiteral("  (") + qs(field.column) + u')');
+        item->setToolTip(QStringLiteral("--map ") + QString::fromLatin1(field.key) + QStringLiteral("=..."));
+        tblMapping->setItem(static_cast<int>(f), 0, item);
+        auto* box = new QComboBox(tblMapping);
+        box->setObjectName(QStringLiteral("cbo_") + QString::fromLatin1(field.key));
+        tblMapping->setCellWidget(static_cast<int>(f), 1, box);
+    }
+    auto* mappingLayout = new QVBoxLayout(frameMapping);
+    mappingLayout->addWidget(tblMapping);
+
+    lblSummary = new QLabel(this);
+    lblSummary->setObjectName(QStringLiteral("lblSummary"));
+    lblSummary->setWordWrap(true);
+    txtReport = new QPlainTextEdit(this);
+    txtReport->setObjectName(QStringLiteral("txtReport"));
+    txtReport->setReadOnly(true);
+    txtReport->setLineWrapMode(QPlainTextEdit::NoWrap);
+    txtReport->setMaximumHeight(140);
+    txtReport->hide();
+
+    cmdImport = new QPushButton(QStringLiteral("&Nhập vào tờ khai"), this);
+    cmdImport->setObjectName(QStringLiteral("cmdImport"));
+    cmdImport->setEnabled(false);
+    cmdImport->setDefault(true);
+    cmdCopy = new QPushButton(QStringLiteral("&Chép báo cáo"), this);
+    cmdCopy->setObjectName(QStringLiteral("cmdCopy"));
+    cmdCopy->setEnabled(false);
+    cmdClose = new QPushButton(QStringLiteral("Đó&ng"), this);
+    cmdClose->setObjectName(QStringLiteral("cmdClose"));
+
+    auto* pathRow = new QHBoxLayout;
+    pathRow->addWidget(lblPath);
+    pathRow->addWidget(txtPath, 1);
+    pathRow->addWidget(cmdBrowser);
+    auto* tables = new QHBoxLayout;
+    tables->addWidget(framePreview, 3);
+    tables->addWidget(frameMapping, 2);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(cmdImport);
+    buttons->addWidget(cmdCopy);
+    buttons->addWidget(cmdClose);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(pathRow);
+    layout->addWidget(lblInfo);
+    layout->addLayout(tables, 1);
+    layout->addWidget(lblSummary);
+    layout->addWidget(txtReport);
+    layout->addLayout(buttons);
+
+    connect(cmdBrowser, &QPushButton::clicked, this, [this] { browse(); });
+    connect(txtPath, &QLineEdit::returnPressed, this, [this] { openFile(txtPath->text()); });
+    connect(cmdImport, &QPushButton::clicked, this, [this] { importNow(); });
+    connect(cmdCopy, &QPushButton::clicked, this, [this] { copyReport(); });
+    connect(cmdClose, &QPushButton::clicked, this, &QDialog::reject);
+    clsMessageBox().SetControlCaption(this, "frmImportList");
+    resize(1100, 640);
+}
+
+void frmImportList::browse() {
+    const QString path = QFileDialog::getOpenFileName(
+        this, QStringLiteral("Chọn tệp bảng lương"), QFileInfo(txtPath->text()).absolutePath(),
+        QStringLiteral("Bảng tính (*.xlsx *.csv *.txt);;Tất cả các tệp (*)"));
+    if (!path.isEmpty()) openFile(path);
+}
+
+bool frmImportList::openFile(const QString& path) {
+    txtPath->setText(path);
+    table_.reset();
+    txtReport->hide();
+    lblSummary->clear();
+    cmdCopy->setEnabled(false);
+    try {
+        table_ = std::make_unique<engine::SourceTable>(engine::readSourceTable(path.toStdString()));
+    } catch (const std::exception& e) {
+        lblInfo->setText(QStringLiteral("Không đọc được tệp: ") + qs(e.what()));
+        fillPreview();
+        fillMapping(engine::ColumnMapping(engine::listFields().size(), -1));
+        cmdImport->setEnabled(false);
+        return false;
+    }
+    const int header = table_->headerRow;
+    const int dataRows = static_cast<int>(table_->rows.size()) - header - 1;
+    lblInfo->setText(QStringLiteral("%1 — dòng tiêu đề: %2 — %3 dòng dữ liệu. Các cột đã được đoán theo tiêu đề; "
+                                    "hãy xem lại trước khi nhập.")
+                         .arg(qs(table_->format))
+                         .arg(header + 1)
+                         .arg(dataRows));
+    fillPreview();
+    fillMapping(header >= 0 ? engine::guessMapping(table_->rows[static_cast<std::size_t>(header)])
+                            : engine::ColumnMapping(engine::listFields().size(), -1));
+    cmdImport->setEnabled(true);
+    return true;
+}
+
+void frmImportList::fillPreview() {
+    tblPreview->clear();
+    if (!table_) {
+        tblPreview->setRowCount(0);
+        tblPreview->setColumnCount(0);
+        return;
+    }
+    const int cols = table_->columnCount();
+    const int first = std::max(table_->headerRow, 0);
+    const int rows = std::min(kPreviewRows, static_cast<int>(table_->rows.size()) - first);
+    tblPreview->setColumnCount(cols);
+    tblPreview->setRowCount(rows);
+    QStringList letters, numbers;
+    for (int c = 0; c < cols; ++c) letters << qs(grid::columnLetters(c + 1));
+    for (int r = 0; r < rows; ++r) numbers << QString::number(first + r + 1);
+    tblPreview->setHorizontalHeaderLabels(letters);
+    tblPreview->setVerticalHeaderLabels(numbers);
+    for (int r = 0; r < rows; ++r)
+        for (int c = 0; c < cols; ++c) {
+            auto* item = new QTableWidgetItem(qs(table_->cell(first + r, c)));
+            if (first + r == table_->headerRow) {
+                QFont bold = item->font();
+                bold.setBold(true);
+                item->setFont(bold);
+            }
+            tblPreview->setItem(r, c, item);
+        }
+    tblPreview->resizeColumnsToContents();
+}
+
+void frmImportList::fillMapping(const engine::ColumnMapping& guess) {
+    QStringList choices{QStringLiteral("— không nhập —")};
+    if (table_) {
+        for (int c = 0; c < table_->columnCount(); ++c) {
+            QString header = table_->headerRow >= 0 ? qs(table_->cell(table_->headerRow, c)) : QString();
+            choices << qs(grid::columnLetters(c + 1)) + (header.isEmpty() ? QString() : QStringLiteral(": ") + header);
+        }
+    }
+    for (std::size_t f = 0; f < engine::listFields().size(); ++f) {
+        auto* box = qobject_cast<QComboBox*>(tblMapping->cellWidget(static_cast<int>(f), 1));
+        box->clear();
+        box->addItems(choices);
+        box->setCurrentIndex(f < guess.size() ? guess[f] + 1 : 0);
+    }
+}
+
+engine::ColumnMapping frmImportList::mapping() const {
+    engine::ColumnMapping out(engine::listFields().size(), -1);
+    for (std::size_t f = 0; f < out.size(); ++f)
+        if (auto* box = qobject_cast<QComboBox*>(tblMapping->cellWidget(static_cast<int>(f), 1)))
+            out[f] = box->currentIndex() - 1;
+    return out;
+}
+
+QComboBox* frmImportList::mappingBox(const char* fieldKey) const {
+    const int f = engine::fieldIndex(fieldKey);
+    return f < 0 ? nullptr : qobject_cast<QComboBox*>(tblMapping->cellWidget(f, 1));
+}
+
+bool frmImportList::importNow() {
+    if (!table_) return false;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    report_ = engine::importList(controller_, *table_, mapping());
+    QApplication::restoreOverrideCursor();
+    lblSummary->setText(qs(report_.summary()));
+    txtReport->setPlainText(report_.issues.empty() ? QString() : qs(report_.table()));
+    txtReport->setVisible(!report_.issues.empty());
+    cmdCopy->setEnabled(!report_.issues.empty());
+    // One import per file read: a second press would append the rows again.
+    cmdImport->setEnabled(false);
+    return report_.failure.empty() && report_.imported > 0;
+}
+
+void frmImportList::copyReport() {
+    QApplication::clipboard()->setText(qs(report_.summary() + "\n" + report_.table()));
+}
+
+}  // namespace zevo::ui
