@@ -10,7 +10,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -25,7 +24,7 @@ namespace zevo::ui {
 
 namespace {
 
-constexpr int kPreviewRows = 8;
+constexpr int kPreviewRows = 15;
 
 QString qs(const std::string& s) { return QString::fromStdString(s); }
 
@@ -55,6 +54,8 @@ frmImportList::frmImportList(engine::MainController& controller, QWidget* parent
     tblPreview->setObjectName(QStringLiteral("tblPreview"));
     tblPreview->setEditTriggers(QAbstractItemView::NoEditTriggers);
     tblPreview->verticalHeader()->setDefaultSectionSize(20);
+    // Wide enough for the cells and for the header naming the field.
+    tblPreview->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     auto* previewLayout = new QVBoxLayout(framePreview);
     previewLayout->addWidget(tblPreview);
 
@@ -75,6 +76,7 @@ frmImportList::frmImportList(engine::MainController& controller, QWidget* parent
         tblMapping->setItem(static_cast<int>(f), 0, item);
         auto* box = new QComboBox(tblMapping);
         box->setObjectName(QStringLiteral("cbo_") + QString::fromLatin1(field.key));
+        connect(box, &QComboBox::currentIndexChanged, this, [this] { markMappedColumns(); });
         tblMapping->setCellWidget(static_cast<int>(f), 1, box);
     }
     auto* mappingLayout = new QVBoxLayout(frameMapping);
@@ -83,12 +85,16 @@ frmImportList::frmImportList(engine::MainController& controller, QWidget* parent
     lblSummary = new QLabel(this);
     lblSummary->setObjectName(QStringLiteral("lblSummary"));
     lblSummary->setWordWrap(true);
-    txtReport = new QPlainTextEdit(this);
-    txtReport->setObjectName(QStringLiteral("txtReport"));
-    txtReport->setReadOnly(true);
-    txtReport->setLineWrapMode(QPlainTextEdit::NoWrap);
-    txtReport->setMaximumHeight(140);
-    txtReport->hide();
+    tblReport = new QTableWidget(0, 5, this);
+    tblReport->setObjectName(QStringLiteral("tblReport"));
+    tblReport->setHorizontalHeaderLabels({QStringLiteral("Dòng"), QStringLiteral("Cột"), QStringLiteral("Trường"),
+                                          QStringLiteral("Giá trị"), QStringLiteral("Lý do")});
+    tblReport->verticalHeader()->hide();
+    tblReport->verticalHeader()->setDefaultSectionSize(20);
+    tblReport->horizontalHeader()->setStretchLastSection(true);
+    tblReport->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    tblReport->setMaximumHeight(170);
+    tblReport->hide();
 
     cmdImport = new QPushButton(QStringLiteral("&Nhập vào tờ khai"), this);
     cmdImport->setObjectName(QStringLiteral("cmdImport"));
@@ -117,7 +123,7 @@ frmImportList::frmImportList(engine::MainController& controller, QWidget* parent
     layout->addWidget(lblInfo);
     layout->addLayout(tables, 1);
     layout->addWidget(lblSummary);
-    layout->addWidget(txtReport);
+    layout->addWidget(tblReport);
     layout->addLayout(buttons);
 
     connect(cmdBrowser, &QPushButton::clicked, this, [this] { browse(); });
@@ -139,7 +145,7 @@ void frmImportList::browse() {
 bool frmImportList::openFile(const QString& path) {
     txtPath->setText(path);
     table_.reset();
-    txtReport->hide();
+    tblReport->hide();
     lblSummary->clear();
     cmdCopy->setEnabled(false);
     try {
@@ -177,10 +183,8 @@ void frmImportList::fillPreview() {
     const int rows = std::min(kPreviewRows, static_cast<int>(table_->rows.size()) - first);
     tblPreview->setColumnCount(cols);
     tblPreview->setRowCount(rows);
-    QStringList letters, numbers;
-    for (int c = 0; c < cols; ++c) letters << qs(grid::columnLetters(c + 1));
+    QStringList numbers;
     for (int r = 0; r < rows; ++r) numbers << QString::number(first + r + 1);
-    tblPreview->setHorizontalHeaderLabels(letters);
     tblPreview->setVerticalHeaderLabels(numbers);
     for (int r = 0; r < rows; ++r)
         for (int c = 0; c < cols; ++c) {
@@ -192,7 +196,18 @@ void frmImportList::fillPreview() {
             }
             tblPreview->setItem(r, c, item);
         }
-    tblPreview->resizeColumnsToContents();
+    markMappedColumns();
+}
+
+void frmImportList::markMappedColumns() {
+    const int cols = tblPreview->columnCount();
+    QStringList labels;
+    for (int c = 0; c < cols; ++c) labels << qs(grid::columnLetters(c + 1));
+    const engine::ColumnMapping m = mapping();
+    for (std::size_t f = 0; f < m.size(); ++f)
+        if (m[f] >= 0 && m[f] < cols)
+            labels[m[f]] += QStringLiteral(" → ") + qs(engine::listFields()[f].caption);
+    tblPreview->setHorizontalHeaderLabels(labels);
 }
 
 void frmImportList::fillMapping(const engine::ColumnMapping& guess) {
@@ -230,8 +245,15 @@ bool frmImportList::importNow() {
     report_ = engine::importList(controller_, *table_, mapping());
     QApplication::restoreOverrideCursor();
     lblSummary->setText(qs(report_.summary()));
-    txtReport->setPlainText(report_.issues.empty() ? QString() : qs(report_.table()));
-    txtReport->setVisible(!report_.issues.empty());
+    tblReport->setRowCount(static_cast<int>(report_.issues.size()));
+    for (int r = 0; r < tblReport->rowCount(); ++r) {
+        const engine::ImportIssue& issue = report_.issues[static_cast<std::size_t>(r)];
+        const QString cells[] = {QString::number(issue.row), qs(issue.column), qs(issue.field), qs(issue.value),
+                                 qs(issue.reason) + (issue.rowLeftOut ? QStringLiteral(" (dòng không nhập)") : QString())};
+        for (int c = 0; c < 5; ++c) tblReport->setItem(r, c, new QTableWidgetItem(cells[c]));
+    }
+    tblReport->resizeColumnsToContents();
+    tblReport->setVisible(!report_.issues.empty());
     cmdCopy->setEnabled(!report_.issues.empty());
     // One import per file read: a second press would append the rows again.
     cmdImport->setEnabled(false);

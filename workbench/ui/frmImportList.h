@@ -12,7 +12,6 @@
 class QComboBox;
 class QLabel;
 class QLineEdit;
-class QPlainTextEdit;
 class QPushButton;
 class QTableWidget;
 
@@ -36,13 +35,15 @@ public:
     engine::ColumnMapping mapping() const;
     const engine::ImportReport& report() const { return report_; }
     QComboBox* mappingBox(const char* fieldKey) const;
-    QPlainTextEdit* reportBox() const { return txtReport; }
+    QTableWidget* reportTable() const { return tblReport; }
 
 private:
     void browse();
     void fillPreview();
     void fillMapping(const engine::ColumnMapping& guess);
     void copyReport();
+    // The preview's column headers name the field each column goes to.
+    void markMappedColumns();
 
     engine::MainController& controller_;
     std::unique_ptr<engine::SourceTable> table_;
@@ -53,7 +54,7 @@ private:
     QTableWidget* tblPreview;
     QTableWidget* tblMapping;
     QLabel* lblSummary;
-    QPlainTextEdit* txtReport;
+    QTableWidget* tblReport;
     QPushButton* cmdImport;
     QPushButton* cmdCopy;
     QPushButton* cmdClose;

@@ -5,7 +5,7 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QPlainTextEdit>
+#include <QTableWidget>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -59,7 +59,10 @@ TEST(ImportListDialog, TheButtonOpensItAndTheGuessedMappingImports) {
         dialog->mappingBox("street")->setCurrentIndex(0);
         dialog->findChild<QPushButton*>(QStringLiteral("cmdImport"))->click();
         summary = dialog->report().summary();
-        report = dialog->reportBox()->isVisible() ? dialog->reportBox()->toPlainText().toStdString() : "";
+        QTableWidget* table = dialog->reportTable();
+        for (int r = 0; table->isVisible() && r < table->rowCount(); ++r)
+            for (int c = 0; c < table->columnCount(); ++c)
+                report += table->item(r, c)->text().toStdString() + (c + 1 < table->columnCount() ? "\t" : "\n");
         dialog->findChild<QPushButton*>(QStringLiteral("cmdClose"))->click();
     });
     window.findChild<QPushButton*>(QStringLiteral("cmdImportList"))->click();
