@@ -69,6 +69,9 @@ frmImportList::frmImportList(engine::MainController& controller, QWidget* parent
     tblMapping->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     tblMapping->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
     tblMapping->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Tab goes from one field's box to the next.
+    tblMapping->setTabKeyNavigation(false);
+    tblMapping->setFocusPolicy(Qt::NoFocus);
     for (std::size_t f = 0; f < engine::listFields().size(); ++f) {
         const engine::ListField& field = engine::listFields()[f];
         auto* item = new QTableWidgetItem(qs(field.caption) + QStringLiteral("  (") + qs(field.column) + u')');

@@ -48,13 +48,25 @@ TEST(ImportListDialog, TheButtonOpensItAndTheGuessedMappingImports) {
     testing::writeFile(csv, testing::payrollCsv(rows));
 
     std::string guessedName, summary, report;
-    bool shown = false;
+    bool shown = false, tabbedToBirth = false;   // the mapping from the keyboard
     QTimer::singleShot(0, [&] {
         auto* dialog = qobject_cast<frmImportList*>(QApplication::activeModalWidget());
         if (!dialog) return;
         shown = true;
         dialog->openFile(QString::fromStdString(csv.string()));
         guessedName = dialog->mappingBox("name")->currentText().toStdString();
+        // The mapping is reachable from the keyboard: Tab goes from field to field.
+        // Tab leads from the preview into the boxes and from box to box (the
+        // table around them takes no focus, or Tab would walk its cells instead).
+        const auto nextTabStop = [&](QWidget* from) {
+            QWidget* next = from->nextInFocusChain();
+            while (next && !((next->focusPolicy() & Qt::TabFocus) && next->isVisibleTo(dialog) && next->isEnabled()))
+                next = next->nextInFocusChain();
+            return next;
+        };
+        QWidget* preview = dialog->findChild<QWidget*>(QStringLiteral("tblPreview"));
+        tabbedToBirth = nextTabStop(preview) == dialog->mappingBox("tin") &&
+                        nextTabStop(dialog->mappingBox("name")) == dialog->mappingBox("birth");
         // The user drops the street from the import.
         dialog->mappingBox("street")->setCurrentIndex(0);
         dialog->findChild<QPushButton*>(QStringLiteral("cmdImport"))->click();
@@ -68,6 +80,7 @@ TEST(ImportListDialog, TheButtonOpensItAndTheGuessedMappingImports) {
     window.findChild<QPushButton*>(QStringLiteral("cmdImportList"))->click();
     ASSERT_TRUE(shown) << "the button opens the dialog";
     EXPECT_EQ(guessedName, "B: HO TEN");
+    EXPECT_TRUE(tabbedToBirth);
     EXPECT_EQ(summary, "Đã nhập 19 dòng, 1 dòng không nhập. 1 ô không nhận (xem báo cáo).");
     EXPECT_NE(report.find("6\tD\tGiới tính\tkhác\tKhông có trong danh mục"), std::string::npos) << report;
 

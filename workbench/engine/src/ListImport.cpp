@@ -241,6 +241,7 @@ std::string ImportReport::table() const {
 ImportReport importList(MainController& controller, const SourceTable& table, const ColumnMapping& mapping) {
     ImportReport report;
     grid::SpreadModel& grid = controller.grid();
+    bool appended = false;
     const auto& fields = listFields();
     try {
         if (!controller.ruleObject()) {
@@ -302,6 +303,7 @@ ImportReport importList(MainController& controller, const SourceTable& table, co
         }
         accepted.resize(static_cast<std::size_t>(std::max(room, 0)));
         if (accepted.empty()) return report;
+        appended = true;
         {
             // The new rows' sequence numbers, as inserting a row numbers it.
             grid::GridStateGuard quiet(grid, grid::GridStateGuard::Events::Off, grid::GridStateGuard::Cell::Moved);
@@ -345,7 +347,9 @@ ImportReport importList(MainController& controller, const SourceTable& table, co
         WriteErrorLog(kModule, "importList", e);
         grid.setRedraw(true);
         report.failure = e.what();
-        return report;
+        if (!appended) return report;
+        // The rows typed so far stay, as typed rows would: the user sees them checked.
+        report.failure += " (" + std::to_string(report.imported) + " dòng đã nhập trước khi dừng)";
     }
     // 4. The completion checks over the whole declaration, with their marks.
     controller.CallFinish(false);
