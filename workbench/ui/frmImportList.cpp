@@ -162,11 +162,16 @@ bool frmImportList::openFile(const QString& path) {
     }
     const int header = table_->headerRow;
     const int dataRows = static_cast<int>(table_->rows.size()) - header - 1;
-    lblInfo->setText(QStringLiteral("%1 — dòng tiêu đề: %2 — %3 dòng dữ liệu. Các cột đã được đoán theo tiêu đề; "
-                                    "hãy xem lại trước khi nhập.")
-                         .arg(qs(table_->format))
-                         .arg(header + 1)
-                         .arg(dataRows));
+    lblInfo->setText(header >= 0
+                         ? QStringLiteral("%1 — dòng tiêu đề: %2 — %3 dòng dữ liệu. Các cột đã được đoán theo "
+                                          "tiêu đề; hãy xem lại trước khi nhập.")
+                               .arg(qs(table_->format))
+                               .arg(header + 1)
+                               .arg(dataRows)
+                         : QStringLiteral("%1 — không thấy dòng tiêu đề: mọi dòng là dữ liệu (%2 dòng). Hãy chọn "
+                                          "cột cho từng trường.")
+                               .arg(qs(table_->format))
+                               .arg(dataRows));
     fillPreview();
     fillMapping(header >= 0 ? engine::guessMapping(table_->rows[static_cast<std::size_t>(header)])
                             : engine::ColumnMapping(engine::listFields().size(), -1));

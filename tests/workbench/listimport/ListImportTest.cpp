@@ -50,6 +50,9 @@ TEST(ListSource, HeadersAreGuessedWithOrWithoutDiacriticsAndAddressesApart) {
     SourceTable table;
     table.rows = {{"BẢNG LƯƠNG"}, {}, {"STT", "Họ tên", "Ngày sinh", "Số CCCD"}, {"1", "An", "01/02/1985", "1"}};
     EXPECT_EQ(guessHeaderRow(table), 2);
+    // Without a header every row is data: none may be skipped as one.
+    table.rows = {{"1", "Nguyễn Văn An", "01/02/1985", "Quận 1"}, {"2", "Trần Thị Bình", "02/03/1986", "Quận 3"}};
+    EXPECT_EQ(guessHeaderRow(table), -1);
 
     std::string error;
     EXPECT_EQ(formatMapping(*parseMapping("name=B, birth=c,idno=AA", error)), "name=B,birth=C,idno=AA");

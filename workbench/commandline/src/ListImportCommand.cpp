@@ -56,6 +56,9 @@ Command importListCommand() {
             put(stderr, std::string("The file cannot be read: ") + e.what());
             return kExitFailed;
         }
+        put(stderr, table.headerRow >= 0 ? "Header row: " + std::to_string(table.headerRow + 1) +
+                                               " (the rows above it are titles)"
+                                         : std::string("No header row found: every row is data."));
         engine::ColumnMapping mapping;
         if (parser.isSet(QString::fromLatin1(kMap))) {
             std::string error;
@@ -63,8 +66,7 @@ Command importListCommand() {
         } else {
             mapping = table.headerRow >= 0 ? engine::guessMapping(table.rows[static_cast<std::size_t>(table.headerRow)])
                                            : engine::ColumnMapping(engine::listFields().size(), -1);
-            put(stderr, "Columns guessed from row " + std::to_string(table.headerRow + 1) + ": " +
-                            engine::formatMapping(mapping));
+            put(stderr, "Columns guessed from the header: " + engine::formatMapping(mapping));
         }
         const engine::ImportReport report = engine::importList(controller, table, mapping);
         put(stderr, report.summary());

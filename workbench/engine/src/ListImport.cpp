@@ -281,6 +281,10 @@ ImportReport importList(MainController& controller, const SourceTable& table, co
             if (refused) ++report.leftOut;
             else accepted.push_back(std::move(row));
         }
+        if (report.dataRows == 0) {
+            report.failure = "không có dòng dữ liệu nào dưới dòng tiêu đề trong các cột đã chọn";
+            return report;
+        }
         if (accepted.empty()) return report;
 
         // 2. Room for them at the end of the list, in one step: the list's last row

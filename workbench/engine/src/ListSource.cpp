@@ -449,20 +449,17 @@ ColumnMapping guessMapping(const std::vector<std::string>& header) {
 }
 
 int guessHeaderRow(const SourceTable& table) {
-    int best = -1, bestCount = 1, firstNonEmpty = -1;
+    int best = -1, bestCount = 1;
     const int rows = std::min<int>(10, static_cast<int>(table.rows.size()));
     for (int r = 0; r < rows; ++r) {
-        const auto& row = table.rows[static_cast<std::size_t>(r)];
-        if (row.empty()) continue;
-        if (firstNonEmpty < 0) firstNonEmpty = r;
-        const ColumnMapping m = guessMapping(row);
+        const ColumnMapping m = guessMapping(table.rows[static_cast<std::size_t>(r)]);
         const int count = static_cast<int>(std::count_if(m.begin(), m.end(), [](int c) { return c >= 0; }));
         if (count > bestCount) {
             best = r;
             bestCount = count;
         }
     }
-    return best >= 0 ? best : firstNonEmpty;
+    return best;
 }
 
 std::optional<ColumnMapping> parseMapping(const std::string& spec, std::string& error) {

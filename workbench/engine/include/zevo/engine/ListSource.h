@@ -19,7 +19,8 @@ struct SourceTable {
     std::vector<std::vector<std::string>> rows;
     // "xlsx" or "CSV " + the encoding found ("UTF-8", "UTF-16LE", "Windows-1258"...).
     std::string format;
-    // Index of the header row (guessed when the file is read); -1 when none.
+    // Index of the header row (guessed when the file is read); -1 when none. The
+    // rows above it are titles, not data.
     int headerRow = -1;
 
     int columnCount() const;
@@ -67,7 +68,7 @@ using ColumnMapping = std::vector<int>;
 // current address; a second "Ngày cấp" to the passport.
 ColumnMapping guessMapping(const std::vector<std::string>& header);
 // The row among the first ten whose texts name the most fields (at least two);
-// else the first non-empty row; -1 for an empty table.
+// -1 when none does: the file has no header and every row is data.
 int guessHeaderRow(const SourceTable& table);
 
 // "name=B,birth=C" (field keys, column letters) into a mapping; nullopt with the
