@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -82,6 +83,9 @@ frmImportList::frmImportList(engine::MainController& controller, QWidget* parent
         connect(box, &QComboBox::currentIndexChanged, this, [this] { markMappedColumns(); });
         tblMapping->setCellWidget(static_cast<int>(f), 1, box);
     }
+    // The boxes keep room for a column's letter and header on a narrow screen; the
+    // preview scrolls instead.
+    frameMapping->setMinimumWidth(400);
     auto* mappingLayout = new QVBoxLayout(frameMapping);
     mappingLayout->addWidget(tblMapping);
 
@@ -102,12 +106,14 @@ frmImportList::frmImportList(engine::MainController& controller, QWidget* parent
     cmdImport = new QPushButton(QStringLiteral("&Nhập vào tờ khai"), this);
     cmdImport->setObjectName(QStringLiteral("cmdImport"));
     cmdImport->setEnabled(false);
-    cmdImport->setDefault(true);
     cmdCopy = new QPushButton(QStringLiteral("&Chép báo cáo"), this);
     cmdCopy->setObjectName(QStringLiteral("cmdCopy"));
     cmdCopy->setEnabled(false);
-    cmdClose = new QPushButton(QStringLiteral("Đó&ng"), this);
+    cmdClose = new QPushButton(QStringLiteral("Đón&g"), this);
     cmdClose->setObjectName(QStringLiteral("cmdClose"));
+    // Enter in the path box reads the file and nothing more: importing is a
+    // deliberate Alt+N once the mapping has been looked at.
+    for (QPushButton* b : {cmdBrowser, cmdImport, cmdCopy, cmdClose}) b->setAutoDefault(false);
 
     auto* pathRow = new QHBoxLayout;
     pathRow->addWidget(lblPath);
@@ -135,7 +141,11 @@ frmImportList::frmImportList(engine::MainController& controller, QWidget* parent
     connect(cmdCopy, &QPushButton::clicked, this, [this] { copyReport(); });
     connect(cmdClose, &QPushButton::clicked, this, &QDialog::reject);
     clsMessageBox().SetControlCaption(this, "frmImportList");
-    resize(1100, 640);
+    // As large as the form wants, within the screen.
+    QSize size(1100, 640);
+    if (const QScreen* shownOn = parent ? parent->screen() : QGuiApplication::primaryScreen())
+        size = size.boundedTo(shownOn->availableGeometry().size() - QSize(20, 40));
+    resize(size);
 }
 
 void frmImportList::browse() {
