@@ -462,9 +462,9 @@ int guessHeaderRow(const SourceTable& table) {
     return best;
 }
 
-std::optional<ColumnMapping> parseMapping(const std::string& spec, std::string& error) {
+std::optional<ColumnMapping> parseMapping(const std::string& text, std::string& error) {
     ColumnMapping mapping(listFields().size(), -1);
-    std::stringstream in(spec);
+    std::stringstream in(text);
     std::string item;
     while (std::getline(in, item, ',')) {
         item = QString::fromStdString(item).trimmed().toStdString();

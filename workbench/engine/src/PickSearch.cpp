@@ -28,10 +28,9 @@ QString withoutUnitWord(const QString& folded) {
         const QString w = QString::fromLatin1(word);
         if (!folded.startsWith(w)) continue;
         QString rest = folded.mid(w.size());
-        const bool abbreviated = w.size() <= 2;
         if (rest.startsWith(u'.')) rest = rest.mid(1);
         else if (!rest.startsWith(u' ')) continue;   // "tinh" is not the start of "tinhgia"
-        else if (abbreviated && w.size() == 1) continue;   // a lone letter needs its dot
+        else if (w.size() == 1) continue;            // a lone letter needs its dot
         rest = rest.trimmed();
         if (!rest.isEmpty()) return rest;
     }

@@ -73,7 +73,7 @@ int guessHeaderRow(const SourceTable& table);
 
 // "name=B,birth=C" (field keys, column letters) into a mapping; nullopt with the
 // reason in `error` for an unknown field, a bad column or a field given twice.
-std::optional<ColumnMapping> parseMapping(const std::string& spec, std::string& error);
+std::optional<ColumnMapping> parseMapping(const std::string& text, std::string& error);
 // The mapping as "name=B,birth=C", in field order.
 std::string formatMapping(const ColumnMapping& mapping);
 
