@@ -90,6 +90,13 @@ TEST(ListSource, EncodingsAreToldByTheirByteOrderMark) {
     ASSERT_EQ(records.size(), 2u);
     EXPECT_EQ(records[1][0], "Nguyễn; Văn \"An\"");
     EXPECT_EQ(records[1][1], "Hà Nội");
+
+    // Broken files give text, never a fault: an odd UTF-16 byte, a quote left open,
+    // bytes Windows-1258 leaves undefined.
+    EXPECT_EQ(decodeText(std::string("\xFF\xFEH\0a\0x", 7), encoding).substr(0, 2), "Ha");
+    EXPECT_EQ(parseCsv("a,\"b\nc").size(), 1u);
+    EXPECT_EQ(parseCsv("a,\"b\nc")[0][1], "b\nc");
+    EXPECT_EQ(QString::fromStdString(decodeText("x\x81\x8Dy\xFF", encoding)).size(), 5) << "undefined bytes marked";
 }
 
 TEST(ListSource, DatesInTheFormsPayrollFilesUse) {
@@ -99,7 +106,8 @@ TEST(ListSource, DatesInTheFormsPayrollFilesUse) {
     EXPECT_EQ(readDate("1985-02-01 00:00:00").text, "01/02/1985");
     EXPECT_EQ(readDate("31079").text, "01/02/1985");
     EXPECT_EQ(readDate("29/02/2012").text, "29/02/2012");
-    for (const char* bad : {"31/02/1985", "29/02/2011", "1/2/85", "1985", "12/03/1890", "abc", "1/2/1985x", "2012-13-01"})
+    for (const char* bad : {"31/02/1985", "29/02/2011", "1/2/85", "1985", "12/03/1890", "abc", "1/2/1985x", "2012-13-01",
+                            "1e308", "-31079", "99999999999999999999", "", "//", "2012--01"})
         EXPECT_TRUE(readDate(bad).text.empty()) << bad;
     EXPECT_EQ(readDate("1/2/85").reason, "Năm phải đủ bốn chữ số");
 }
