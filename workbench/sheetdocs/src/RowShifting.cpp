@@ -99,24 +99,41 @@ void moveCells(const grid::Spread& grid, const xml::DocumentPtr& document, It fi
     }
 }
 
-// A row copied from `source` made ready for new data: marked colours become white,
-// and cells that take data (unlocked, or bound to a `Cell` of the document) lose
-// their value (0 for number cells, empty text otherwise) and their note.
-void cleanCopiedRow(grid::Spread& grid, const xml::DocumentPtr& doc, int source, int target) {
+// What makes a row copied from a source row ready for new data, per column:
+// marked colours become white, and cells that take data (unlocked, or bound to a
+// `Cell` of the document) lose their value (0 for number cells, empty text
+// otherwise) and their note. Judged once on the source row; a copy has the same
+// colours, locks and kinds.
+struct CleanStep {
+    int col = 0;
+    bool whiten = false;
+    bool clear = false;
+    bool number = false;
+};
+
+std::vector<CleanStep> cleaningOf(grid::Spread& grid, const xml::DocumentPtr& doc, int source) {
+    std::vector<CleanStep> steps;
     const int cols = grid.maxCols();
     for (int c = 1; c <= cols; ++c) {
         grid.setPosition(c, source);
-        const grid::Colour sourceColour = grid.backColor();
+        CleanStep step;
+        step.col = c;
         const bool bound = doc && !doc->elementById(MakeCellID(grid, c, source)).isNull();
-        grid.setPosition(c, target);
         const bool isLocked = grid.locked();
-        if (isLocked) {
-            if (bound && isMarkedColour(grid.backColor())) grid.setBackColor(grid::kWhite);
-        } else {
-            grid.setBackColor(isMarkedColour(sourceColour) ? grid::kWhite : sourceColour);
-        }
-        if (isLocked && !bound) continue;   // labels and formulas stay as copied
-        if (grid.cellType() == grid::CellType::Number) {
+        step.whiten = isMarkedColour(grid.backColor()) && (!isLocked || bound);
+        step.clear = !isLocked || bound;   // labels and formulas stay as copied
+        step.number = grid.cellType() == grid::CellType::Number;
+        if (step.whiten || step.clear) steps.push_back(step);
+    }
+    return steps;
+}
+
+void cleanRow(grid::Spread& grid, const std::vector<CleanStep>& steps, int target) {
+    for (const CleanStep& step : steps) {
+        grid.setPosition(step.col, target);
+        if (step.whiten) grid.setBackColor(grid::kWhite);
+        if (!step.clear) continue;
+        if (step.number) {
             grid.setValue("0");
             // Bounds that refuse 0 must not leave the copied amount behind.
             if (grid.value() != "0") grid.setText("");
@@ -144,7 +161,7 @@ void InsertRow(grid::Spread& grid, int row, int count, bool duringLoad) {
             const int target = row + count - j;
             if (source < 1) continue;   // nothing above the first row to copy
             grid.copyRowRange(source, source, target);
-            if (!duringLoad) cleanCopiedRow(grid, doc, source, target);
+            if (!duringLoad) cleanRow(grid, cleaningOf(grid, doc, source), target);
         }
         grid.setRedraw(true);
     } catch (const std::exception& e) {
@@ -171,10 +188,12 @@ void InsertRowCopies(grid::Spread& grid, int first, int last, int copies) {
         grid.setRedraw(false);
         grid.setMaxRows(grid.maxRows() + copies * height);
         grid.insertRows(last + 1, copies * height);
+        std::vector<std::vector<CleanStep>> cleaning;
+        for (int r = first; r <= last; ++r) cleaning.push_back(cleaningOf(grid, doc, r));
         for (int k = 0; k < copies; ++k) {
             const int dest = last + 1 + k * height;
             grid.copyRowRange(first, last, dest);
-            for (int r = 0; r < height; ++r) cleanCopiedRow(grid, doc, first + r, dest + r);
+            for (int r = 0; r < height; ++r) cleanRow(grid, cleaning[static_cast<std::size_t>(r)], dest + r);
         }
         grid.setRedraw(true);
     } catch (const std::exception& e) {
