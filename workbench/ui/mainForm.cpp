@@ -1,6 +1,7 @@
 #include "mainForm.h"
 
 #include <algorithm>
+#include <vector>
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -16,6 +17,7 @@
 
 #include "ProblemsPanel.h"
 #include "SpreadView.h"
+#include "frmImportList.h"
 #include "zevo/clsMessageBox.h"
 
 namespace zevo::ui {
@@ -67,12 +69,19 @@ mainForm::mainForm(engine::MainController& controller, QWidget* parent)
     cmdDelete = button("cmdDelete", "Tao moi ho so");
     cmdExport = button("cmdExport", "Ket xuat tep ho so");
     cmdImport = button("cmdImport", "Mo tep ho so");
+    cmdImportList = button("cmdImportList", "Nhap danh sach");
     cmdPrint = button("cmdPrint", "In to khai");
     cmdSave = button("cmdSave", "Ghi");
     cmdExit = button("cmdExit", "Thoat");
     connect(cmdDelete, &QPushButton::clicked, this, [this] { controller_.cmdDelete_Click(); });
     connect(cmdExport, &QPushButton::clicked, this, [this] { controller_.cmdExport_Click(); });
     connect(cmdImport, &QPushButton::clicked, this, [this] { controller_.cmdImport_Click(); });
+    // Individuals from a payroll spreadsheet; the dialog refreshes the grid itself.
+    connect(cmdImportList, &QPushButton::clicked, this, [this] {
+        frmImportList dialog(controller_, this);
+        dialog.exec();
+        fpSpread1->refresh(true);
+    });
     connect(cmdPrint, &QPushButton::clicked, this, [this] { controller_.cmdPrint_Click(); });
     connect(cmdSave, &QPushButton::clicked, this, [this] {
         controller_.cmdSave_Click();
@@ -167,15 +176,29 @@ void mainForm::layoutControls() {
     lblStatus->setGeometry(px(100), px(60 + kTitleHeightTw + std::max(gridH, 0)), px(innerW),
                            px(statusTw));
     const int frameWidth = w - 200;
-    // All six buttons stay visible: they narrow down on a narrow window.
-    const int bw = std::clamp((frameWidth - 7 * 120) / 6, 1350, kButtonWidthTw);
-    for (QPushButton* b : {cmdDelete, cmdExport, cmdImport, cmdPrint, cmdSave, cmdExit})
-        b->resize(px(bw), px(kButtonHeightTw));
-    buttonFrame->setGeometry(px(100), px(frameH), px(frameWidth), px(1100 - 100));
-    int left = frameWidth - 6 * (bw + 120);
-    for (QPushButton* b : {cmdDelete, cmdExport, cmdImport, cmdPrint, cmdSave, cmdExit}) {
-        b->move(px(left), px(250));
-        left += b->width() * 15 + 120;
+    // Every button stays visible with its whole caption: on a narrow window they
+    // narrow down to an even width, and a caption longer than that keeps its own.
+    const std::vector<QPushButton*> buttons = {cmdDelete, cmdExport, cmdImport, cmdImportList,
+                                               cmdPrint, cmdSave, cmdExit};
+    // In pixels, so that the last button ends exactly 8 px (120 twips) before the edge.
+    const int count = static_cast<int>(buttons.size());
+    const int gap = px(120), frame = px(frameWidth);
+    const int available = frame - (count + 1) * gap;
+    std::vector<int> need;
+    for (QPushButton* b : buttons)
+        need.push_back(b->fontMetrics().horizontalAdvance(QString(b->text()).remove(u'&')) + 14);
+    const auto widthsFor = [&](int even) {
+        int total = 0;
+        for (int n : need) total += std::max(n, even);
+        return total;
+    };
+    int even = std::clamp(available / count, px(1350), px(kButtonWidthTw));
+    while (even > 40 && widthsFor(even) > available) --even;
+    buttonFrame->setGeometry(px(100), px(frameH), frame, px(1100 - 100));
+    int left = frame - widthsFor(even) - count * gap;
+    for (std::size_t i = 0; i < buttons.size(); ++i) {
+        buttons[i]->setGeometry(left, px(250), std::max(need[i], even), px(kButtonHeightTw));
+        left += buttons[i]->width() + gap;
     }
 }
 

@@ -65,6 +65,7 @@ private:
     QPushButton* cmdDelete;
     QPushButton* cmdExport;
     QPushButton* cmdImport;
+    QPushButton* cmdImportList;
     QPushButton* cmdPrint;
     QPushButton* cmdSave;
     QPushButton* cmdExit;

@@ -231,7 +231,7 @@ TEST_F(MainFormTest, SmallestWindowKeepsEveryButtonAndTheTitleFollowsTheSheet) {
     window.resize(window.minimumSize());
     QApplication::processEvents();
     int right = 0;
-    for (const char* name : {"cmdDelete", "cmdExport", "cmdImport", "cmdPrint", "cmdSave", "cmdExit"}) {
+    for (const char* name : {"cmdDelete", "cmdExport", "cmdImport", "cmdImportList", "cmdPrint", "cmdSave", "cmdExit"}) {
         auto* button = window.findChild<QPushButton*>(QString::fromLatin1(name));
         ASSERT_NE(button, nullptr);
         const QRect r(button->mapTo(&window, QPoint(0, 0)), button->size());
