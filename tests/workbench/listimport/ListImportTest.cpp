@@ -192,6 +192,8 @@ TEST_F(ListImportTest, APayrollWorkbookLandsAsTypedAndItsBadRowsAreReported) {
     // The completion checks ran over the new rows.
     EXPECT_EQ(grid().textOf(1, col("Q"), 19), "495");
     EXPECT_EQ(errorLog(), "");
+    // Undo cannot take an import apart edit by edit.
+    EXPECT_FALSE(controller_->history().canUndo());
 
     // Saved and opened again, the list is the same.
     ASSERT_TRUE(controller_->UpdateData(true)) << errorLog();

@@ -355,6 +355,9 @@ ImportReport importList(MainController& controller, const SourceTable& table, co
         // The rows typed so far stay, as typed rows would: the user sees them checked.
         report.failure += " (" + std::to_string(report.imported) + " dòng đã nhập trước khi dừng)";
     }
+    // An import is one step no single undo can take back: the edits it typed leave
+    // the history, as opening a declaration clears it.
+    controller.history().clear();
     // 4. The completion checks over the whole declaration, with their marks.
     controller.CallFinish(false);
     return report;
