@@ -243,6 +243,7 @@ ImportReport importList(MainController& controller, const SourceTable& table, co
     grid::SpreadModel& grid = controller.grid();
     bool appended = false;
     const auto& fields = listFields();
+    UndoHistory::Suspend notRecorded(controller.history());
     try {
         if (!controller.ruleObject()) {
             report.failure = "tờ khai chưa mở";

@@ -158,7 +158,7 @@ void UndoHistory::begin(Kind kind, int sheet, int col, int row) {
 }
 
 void UndoHistory::beforeEdit(int sheet, int col, int row) {
-    if (replaying_) return;
+    if (replaying_ || suspended_) return;
     try {
         // A user's edit is on the active cell of the shown sheet. Writes of the rules
         // in reply (an id cell, the copied second address) may raise Change as well
@@ -180,7 +180,7 @@ void UndoHistory::beforeEdit(int sheet, int col, int row) {
 }
 
 void UndoHistory::beforeKey(int keyCode, int sheet, int col, int row) {
-    if (replaying_) return;
+    if (replaying_ || suspended_) return;
     try {
         if (keyCode == grid::keys::kF5) begin(Kind::Insert, sheet, col, row);
         else if (keyCode == grid::keys::kF6) begin(Kind::Delete, sheet, col, row);

@@ -47,6 +47,22 @@ public:
     std::size_t redoCount() const { return redo_.size(); }
     bool replaying() const { return replaying_; }
 
+    // While one lives nothing is recorded: an import types thousands of values
+    // that no undo takes apart one by one.
+    class Suspend {
+    public:
+        explicit Suspend(UndoHistory& history) : history_(history), was_(history.suspended_) {
+            history_.suspended_ = true;
+        }
+        ~Suspend() { history_.suspended_ = was_; }
+        Suspend(const Suspend&) = delete;
+        Suspend& operator=(const Suspend&) = delete;
+
+    private:
+        UndoHistory& history_;
+        bool was_;
+    };
+
 private:
     // The values of one row group, by column and row within the group.
     struct GroupValues {
@@ -98,6 +114,7 @@ private:
     std::deque<Action> undo_;
     std::vector<Action> redo_;
     bool replaying_ = false;
+    bool suspended_ = false;
 };
 
 }  // namespace zevo::engine
