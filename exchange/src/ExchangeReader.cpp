@@ -63,15 +63,6 @@ bool rowText(const xmlNode* row, std::string& out) {
     return true;
 }
 
-// Moves the row of an identifier attribute by delta; one that names no cell stays.
-void moveIdentifier(grid::Spread& grid, const xml::Node& cell, const char* attribute, int delta) {
-    const std::string id = GetAttributeValue(cell, attribute);
-    int col = 0, row = 0;
-    sheetdocs::ParserCellID(grid, id, col, row);
-    if (col == 0) return;
-    SetAttributeValue(cell, attribute, sheetdocs::MakeCellID(grid, col, row + delta));
-}
-
 // The Cell of an identifier, looked up by walking the document: the documents an
 // import builds keep no ID table (see Document::beginBulkEdit).
 xml::Node cellWithId(const xml::Node& root, const char* id) {
@@ -316,26 +307,7 @@ void ExchangeReader::AppendSectionRows(const xml::Node& section, int count) {
     const std::vector<xml::Node> rows = section.childElements("Cells");
     if (rows.empty() || rows.back().firstChildElement("Cell").isNull())
         throw RuntimeError(kObjectNotSet, "The section has no row to copy");
-    const xml::Node& last = rows.back();
-    int reportRows = 0, firstRow = 0, lastRow = 0;
-    const int height = sheetdocs::GetRowGroupSize(grid_, last, reportRows, firstRow, lastRow);
-    // Moving the cells below once by the whole height costs one walk of the
-    // document; one walk per row made importing N rows cost N walks.
-    sheetdocs::IncreaseRowInDOM(grid_, section.document(), lastRow + 1, count * height, count * reportRows);
-    xml::Node previous = last;
-    for (int k = 1; k <= count; ++k) {
-        xml::Node copy = last.cloneDeep();
-        std::string scratch;
-        for (xmlNode* c = copy.raw()->children; c; c = c->next) {
-            if (!detail::isElementNamed(c, "Cell")) continue;
-            xml::Node cell(copy.document(), c);
-            moveIdentifier(grid_, cell, "CellID", k * height);
-            moveIdentifier(grid_, cell, "CellID2", k * reportRows);
-            if (detail::ownAttribute(c, "FirstCell", scratch)) cell.setAttribute("FirstCell", "1");
-        }
-        previous.insertAfter(copy);
-        previous = copy;
-    }
+    sheetdocs::InsertRowGroupCopies(grid_, rows.back(), count);
 }
 
 }  // namespace zevo::exchange

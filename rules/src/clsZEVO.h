@@ -62,6 +62,7 @@ private:
     // ---- rules ----
     void SexChanged(int col, int row, const std::string& text);
     void NationalityChanged(int col, int row, const std::string& text);
+    void startAsVietNam(int col, int row, const xml::DocumentPtr& catalogue, const char* id);
     void ProvinceChanged(int col, int row, const std::string& text);
     void DistrictChanged(int col, int row, const std::string& text);
     void WardChanged(int col, int row, const std::string& text);

@@ -12,6 +12,9 @@ namespace zevo::rules {
 namespace {
 
 constexpr int kLastHeaderRow = 37;
+// Viet Nam's ids in the nationality and the country catalogues.
+constexpr const char* kNationalityVietNam = "00";
+constexpr const char* kCountryVietNam = "VN";
 
 bool isOneOf(const std::string& s, std::initializer_list<const char*> list) {
     for (const char* item : list)
@@ -69,16 +72,13 @@ void clsZEVO::Change(int col, int row) {
             } else if (column == "AO") {
                 WardChanged(col, row, text);
             } else if (column == "K") {
-                // Nearly every individual lives in Viet Nam: once a name is typed,
-                // an empty country of the permanent address becomes Viet Nam. An
-                // untouched row stays empty (and F6 removes it without a question).
-                const int colAH = colOf("AH");
-                const std::string home =
-                    GetAttributeValue(getNodeById(1, "VN", getXMLNational()), "value");
-                if (!text::trimSpaces(text).empty() && !home.empty() &&
-                    text::trimSpaces(cellText(colAH, row)).empty() && !g.locked()) {
-                    putCell(colAH, row, home);
-                    NationalityChanged(colAH, row, home);
+                // Nearly every individual is a Vietnamese living in Viet Nam: once a
+                // name is typed, an empty nationality and an empty country of the
+                // permanent address become Viet Nam. An untouched row stays empty
+                // (and F6 removes it without a question).
+                if (!text::trimSpaces(text).empty() && !g.locked()) {
+                    startAsVietNam(colOf("S"), row, getXMLQNational(), kNationalityVietNam);
+                    startAsVietNam(colOf("AH"), row, getXMLNational(), kCountryVietNam);
                 }
             } else if (column == "Z") {
                 putCell(colOf("AI"), row, text);
@@ -111,6 +111,15 @@ void clsZEVO::LeaveCell(int col, int row, int newCol, int newRow, bool& cancel) 
     } else if (sheet == 2) {
         if (isOneOf(column, {"D", "EF", "BY"})) CheckTaxCodeCell(g, sheet, col, row, valid);
     }
+}
+
+void clsZEVO::startAsVietNam(int col, int row, const xml::DocumentPtr& catalogue,
+                             const char* id) {
+    if (!text::trimSpaces(cellText(col, row)).empty()) return;
+    const std::string home = GetAttributeValue(getNodeById(1, id, catalogue), "value");
+    if (home.empty()) return;
+    putCell(col, row, home);
+    NationalityChanged(col, row, home);
 }
 
 void clsZEVO::SexChanged(int col, int row, const std::string& text) {

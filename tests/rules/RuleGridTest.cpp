@@ -347,16 +347,22 @@ TEST_F(RuleGridTest, F5RenumbersAndPreparesTheNewRow) {
     EXPECT_EQ(grid_.activeCol(), col("G"));
     EXPECT_EQ(grid_.activeRow(), 39);
 
-    // The new row stays empty until a name is typed; then its country starts as
-    // Viet Nam, with its id. A country already chosen stays.
+    // The new row stays empty until a name is typed; then its nationality and
+    // country start as Viet Nam, with their ids. A choice already made stays.
     EXPECT_EQ(text(1, "AH", 39), "");
+    EXPECT_EQ(text(1, "S", 39), "");
     edit(1, "K", 39, "Trần Thị Bình");
     EXPECT_EQ(text(1, "AH", 39), "Việt Nam");
     EXPECT_EQ(storedValue(0, "AH_39"), "Việt Nam");
     EXPECT_EQ(text(1, "AG", 39), "VN");
+    EXPECT_EQ(text(1, "S", 39), "Việt Nam");
+    EXPECT_EQ(storedValue(0, "S_39"), "Việt Nam");
+    EXPECT_EQ(text(1, "R", 39), "00");
     put(1, "AH", 38, "Pháp");
+    put(1, "S", 38, "Pháp");
     edit(1, "K", 38, "Jean Dupont");
     EXPECT_EQ(text(1, "AH", 38), "Pháp");
+    EXPECT_EQ(text(1, "S", 38), "Pháp");
 
     // A locked date cell below keeps its text.
     grid_.setPosition(1, col("AU"), 40);

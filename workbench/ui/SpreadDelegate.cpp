@@ -63,35 +63,6 @@ QString fillDigitMask(const std::string& gridMask, const QString& typed) {
     return out;
 }
 
-QString foldForSearch(const QString& text) {
-    const QString decomposed = text.normalized(QString::NormalizationForm_D);
-    QString out;
-    out.reserve(decomposed.size());
-    for (QChar c : decomposed) {
-        if (c.category() == QChar::Mark_NonSpacing) continue;
-        if (c == u'\u0111' || c == u'\u0110') c = u'd';   // đ, Đ
-        out += c.toLower();
-    }
-    return out.simplified();
-}
-
-QString resolvePick(const QStringList& items, const QString& typed) {
-    const QString wanted = typed.trimmed();
-    if (wanted.isEmpty()) return QStringLiteral("");
-    if (items.contains(wanted)) return wanted;
-    const QString folded = foldForSearch(wanted);
-    QString found;
-    for (const QString& item : items) {
-        if (item.isEmpty()) continue;
-        const QString name = foldForSearch(item);
-        if (name == folded) return item;
-        if (!name.contains(folded)) continue;
-        if (!found.isNull()) return {};
-        found = item;
-    }
-    return found;
-}
-
 namespace {
 
 // Matches the typed text, folded, anywhere in the folded item names; what is

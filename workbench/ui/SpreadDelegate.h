@@ -3,6 +3,7 @@
 // pick lists, numbers) and the small red corner mark of cells with a note.
 #include <QStyledItemDelegate>
 
+#include "zevo/engine/PickSearch.h"
 #include "zevo/grid/SpreadModel.h"
 
 namespace zevo::ui {
@@ -15,13 +16,9 @@ QString toInputMask(const std::string& gridMask);
 // the rules to complete or refuse.
 QString fillDigitMask(const std::string& gridMask, const QString& typed);
 
-// A name as pick lists search it: lower case, without diacritics ("Đống Đa" gives
-// "dong da").
-QString foldForSearch(const QString& text);
-// The item a pick list takes for what was typed: the item itself, else the only
-// item whose folded name contains the folded text; empty text picks the empty
-// item. No item (none or several match) gives a null string.
-QString resolvePick(const QStringList& items, const QString& typed);
+// Pick lists search names without diacritics, by any part (shared with the list import).
+using engine::foldForSearch;
+using engine::resolvePick;
 
 class SpreadDelegate : public QStyledItemDelegate {
     Q_OBJECT

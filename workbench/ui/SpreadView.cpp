@@ -299,7 +299,10 @@ void SpreadView::rebuild() {
     for (int s = 1; s <= grid_.sheetCount(); ++s) {
         if (!grid_.sheetVisibleOf(s)) continue;
         auto* table = new SpreadTable(grid_, s, this);
-        connect(table, &SpreadTable::userActed, this, [this](bool structural) { refresh(structural); });
+        connect(table, &SpreadTable::userActed, this, [this](bool structural) {
+            refresh(structural);
+            emit userActed(structural);
+        });
         connect(table, &SpreadTable::entryRejected, this, &SpreadView::entryRejected);
         connect(table, &SpreadTable::notice, this, &SpreadView::notice);
         table->tableModel()->setTakesValue(takesValue_);

@@ -78,6 +78,8 @@ signals:
     // The user typed a text into (col, row) of the shown sheet and the rules left it empty.
     void entryRejected(int col, int row, const QString& typed);
     void notice(const QString& text);
+    // A user action on a table changed the model (after the view was refreshed).
+    void userActed(bool structural);
 
 private:
     void onTabChanged(int index);

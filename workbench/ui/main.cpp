@@ -4,6 +4,7 @@
 
 #include <utility>
 
+#include "AutosaveDriver.h"
 #include "InstanceBeacon.h"
 #include "frmBackup_Restore.h"
 #include "frmReports.h"
@@ -57,6 +58,9 @@ int main(int argc, char** argv) {
     beacon.listen(lockPath, &window);
     window.show();
     window.focusGrid();
+    // Unsaved changes a crash left behind are offered before anything is typed.
+    controller.offerRecovery();
+    zevo::ui::AutosaveDriver autosave(controller, window);
     if (!fileToImport.empty()) QTimer::singleShot(0, &window, [&] { controller.cmdImport_Click(); });
     return app.exec();
 }

@@ -1,6 +1,7 @@
 #include "mainForm.h"
 
 #include <algorithm>
+#include <vector>
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -14,7 +15,9 @@
 #include <QShortcut>
 #include <QToolTip>
 
+#include "ProblemsPanel.h"
 #include "SpreadView.h"
+#include "frmImportList.h"
 #include "zevo/clsMessageBox.h"
 
 namespace zevo::ui {
@@ -66,12 +69,19 @@ mainForm::mainForm(engine::MainController& controller, QWidget* parent)
     cmdDelete = button("cmdDelete", "Tao moi ho so");
     cmdExport = button("cmdExport", "Ket xuat tep ho so");
     cmdImport = button("cmdImport", "Mo tep ho so");
+    cmdImportList = button("cmdImportList", "Nhap danh sach");
     cmdPrint = button("cmdPrint", "In to khai");
     cmdSave = button("cmdSave", "Ghi");
     cmdExit = button("cmdExit", "Thoat");
     connect(cmdDelete, &QPushButton::clicked, this, [this] { controller_.cmdDelete_Click(); });
     connect(cmdExport, &QPushButton::clicked, this, [this] { controller_.cmdExport_Click(); });
     connect(cmdImport, &QPushButton::clicked, this, [this] { controller_.cmdImport_Click(); });
+    // Individuals from a payroll spreadsheet; the dialog refreshes the grid itself.
+    connect(cmdImportList, &QPushButton::clicked, this, [this] {
+        frmImportList dialog(controller_, this);
+        dialog.exec();
+        fpSpread1->refresh(true);
+    });
     connect(cmdPrint, &QPushButton::clicked, this, [this] { controller_.cmdPrint_Click(); });
     connect(cmdSave, &QPushButton::clicked, this, [this] {
         controller_.cmdSave_Click();
@@ -96,6 +106,7 @@ mainForm::mainForm(engine::MainController& controller, QWidget* parent)
     // The window sees F1 and Alt+F4 before the grid does.
     qApp->installEventFilter(this);
     controller_.setView(this);
+    setUpProblemsAndUndo();
     connect(fpSpread1, &QTabWidget::currentChanged, this, [this] { followShownSheet(); });
     // Small enough for an 800 x 600 screen; the buttons narrow down to fit.
     setMinimumSize(800, 440);
@@ -152,23 +163,42 @@ void mainForm::layoutControls() {
     // The status line shows two lines: a cell's note and its status text.
     const int statusTw = (lblStatus->fontMetrics().lineSpacing() * 2 + 6) * 15;
     const int gridH = frameH - kTitleHeightTw - statusTw;
+    // The problems panel, when shown, takes a third of the width (at most 420 pixels) beside the grid.
+    const int panelW = problemsShown_ ? std::min(px(innerW) / 3, 420) : 0;
     if (gridH > 0) {
         fpSpread1->setUpdatesEnabled(false);
-        fpSpread1->setGeometry(px(100), px(60 + kTitleHeightTw), px(innerW), px(gridH));
+        fpSpread1->setGeometry(px(100), px(60 + kTitleHeightTw), px(innerW) - panelW, px(gridH));
         fpSpread1->setUpdatesEnabled(true);
+        if (problemsShown_)
+            problemsPanel_->setGeometry(px(100) + px(innerW) - panelW + 4, px(60 + kTitleHeightTw),
+                                        panelW - 4, px(gridH));
     }
     lblStatus->setGeometry(px(100), px(60 + kTitleHeightTw + std::max(gridH, 0)), px(innerW),
                            px(statusTw));
     const int frameWidth = w - 200;
-    // All six buttons stay visible: they narrow down on a narrow window.
-    const int bw = std::clamp((frameWidth - 7 * 120) / 6, 1350, kButtonWidthTw);
-    for (QPushButton* b : {cmdDelete, cmdExport, cmdImport, cmdPrint, cmdSave, cmdExit})
-        b->resize(px(bw), px(kButtonHeightTw));
-    buttonFrame->setGeometry(px(100), px(frameH), px(frameWidth), px(1100 - 100));
-    int left = frameWidth - 6 * (bw + 120);
-    for (QPushButton* b : {cmdDelete, cmdExport, cmdImport, cmdPrint, cmdSave, cmdExit}) {
-        b->move(px(left), px(250));
-        left += b->width() * 15 + 120;
+    // Every button stays visible with its whole caption: on a narrow window they
+    // narrow down to an even width, and a caption longer than that keeps its own.
+    const std::vector<QPushButton*> buttons = {cmdDelete, cmdExport, cmdImport, cmdImportList,
+                                               cmdPrint, cmdSave, cmdExit};
+    // In pixels, so that the last button ends exactly 8 px (120 twips) before the edge.
+    const int count = static_cast<int>(buttons.size());
+    const int gap = px(120), frame = px(frameWidth);
+    const int available = frame - (count + 1) * gap;
+    std::vector<int> need;
+    for (QPushButton* b : buttons)
+        need.push_back(b->fontMetrics().horizontalAdvance(QString(b->text()).remove(u'&')) + 14);
+    const auto widthsFor = [&](int even) {
+        int total = 0;
+        for (int n : need) total += std::max(n, even);
+        return total;
+    };
+    int even = std::clamp(available / count, px(1350), px(kButtonWidthTw));
+    while (even > 40 && widthsFor(even) > available) --even;
+    buttonFrame->setGeometry(px(100), px(frameH), frame, px(1100 - 100));
+    int left = frame - widthsFor(even) - count * gap;
+    for (std::size_t i = 0; i < buttons.size(); ++i) {
+        buttons[i]->setGeometry(left, px(250), std::max(need[i], even), px(kButtonHeightTw));
+        left += buttons[i]->width() + gap;
     }
 }
 
@@ -198,8 +228,14 @@ void mainForm::focusGrid() {
     }
 }
 
-void mainForm::gridReloaded() { fpSpread1->rebuild(); }
-void mainForm::gridChanged() { fpSpread1->refresh(); }
+void mainForm::gridReloaded() {
+    fpSpread1->rebuild();
+    updateProblems(true);
+}
+void mainForm::gridChanged() {
+    fpSpread1->refresh();
+    updateProblems();
+}
 void mainForm::processEvents() { QApplication::processEvents(); }
 void mainForm::closeWindow() { close(); }
 void mainForm::setHelpContext(int context) {
@@ -249,6 +285,65 @@ bool mainForm::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     return false;
+}
+
+// ---------------------------------------------------------------- problems and undo
+
+void mainForm::setUpProblemsAndUndo() {
+    problemsPanel_ = new ProblemsPanel(controller_, formFrame);
+    problemsPanel_->hide();
+    recheckTimer_ = new QTimer(this);
+    recheckTimer_->setSingleShot(true);
+    recheckTimer_->setInterval(400);
+    connect(recheckTimer_, &QTimer::timeout, this, [this] {
+        const SpreadTable* table = fpSpread1->currentTable();
+        if (table && table->editing()) {
+            recheckTimer_->start();   // not under an open editor
+            return;
+        }
+        controller_.recheckProblems();
+    });
+    connect(fpSpread1, &SpreadView::userActed, this, [this] {
+        updateProblems();
+        if (controller_.problems().recheckWanted()) recheckTimer_->start();
+    });
+    connect(fpSpread1, &SpreadView::entryRejected, this, [this] { updateProblems(); });
+    connect(problemsPanel_, &ProblemsPanel::recheckRequested, this, [this] { controller_.recheckProblems(); });
+    connect(problemsPanel_, &ProblemsPanel::closeRequested, this, [this] {
+        problemsShown_ = false;
+        problemsPanel_->hide();
+        layoutControls();
+        focusGrid();
+    });
+    // Named keys rather than the platform's standard ones, which may bind Ctrl+Y twice.
+    auto* undo = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z), this);
+    connect(undo, &QShortcut::activated, this, [this] { afterUndoOrRedo(controller_.undo()); });
+    for (const QKeySequence& keys :
+         {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)}) {
+        auto* redo = new QShortcut(keys, this);
+        connect(redo, &QShortcut::activated, this, [this] { afterUndoOrRedo(controller_.redo()); });
+    }
+}
+
+void mainForm::afterUndoOrRedo(bool done) {
+    if (!done) return;
+    // F5 and F6 may have been replayed: rows moved.
+    fpSpread1->refresh(true);
+    updateProblems();
+    if (controller_.problems().recheckWanted()) recheckTimer_->start();
+    focusGrid();
+}
+
+void mainForm::updateProblems(bool reloaded) {
+    if (!problemsPanel_) return;
+    const bool changed = problemsPanel_->update();
+    const bool any = problemsPanel_->entryCount() > 0;
+    // Shown when problems appear; it stays (saying none are left) until hidden or reloaded.
+    const bool show = reloaded ? any : problemsShown_ || (changed && any);
+    if (show == problemsShown_) return;
+    problemsShown_ = show;
+    problemsPanel_->setVisible(show);
+    layoutControls();
 }
 
 }  // namespace zevo::ui

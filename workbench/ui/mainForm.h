@@ -10,10 +10,12 @@
 class QFrame;
 class QLabel;
 class QPushButton;
+class QTimer;
 
 namespace zevo::ui {
 
 class SpreadView;
+class ProblemsPanel;
 
 class mainForm : public QWidget, public engine::MainView {
     Q_OBJECT
@@ -22,6 +24,7 @@ public:
 
     SpreadView* spreadView() const { return fpSpread1; }
     QLabel* statusLabel() const { return lblStatus; }
+    ProblemsPanel* problemsPanel() const { return problemsPanel_; }
 
     // MainView
     void applyCaptions(const std::string& section) override;
@@ -47,6 +50,10 @@ private:
     // Maximised on a screen narrower than the form, else as wide as the form.
     void placeOnScreen();
     void followShownSheet();
+    // The problems panel, Ctrl+Z and Ctrl+Y (mainForm.cpp, end of file).
+    void setUpProblemsAndUndo();
+    void updateProblems(bool reloaded = false);
+    void afterUndoOrRedo(bool done);
     QString baseTitle_;
     bool placed_ = false;
     engine::MainController& controller_;
@@ -58,10 +65,15 @@ private:
     QPushButton* cmdDelete;
     QPushButton* cmdExport;
     QPushButton* cmdImport;
+    QPushButton* cmdImportList;
     QPushButton* cmdPrint;
     QPushButton* cmdSave;
     QPushButton* cmdExit;
     int helpContext_ = 0;
+    ProblemsPanel* problemsPanel_ = nullptr;
+    // Runs the checks again a moment after an edit of a marked row, not per keystroke.
+    QTimer* recheckTimer_ = nullptr;
+    bool problemsShown_ = false;
 };
 
 }  // namespace zevo::ui

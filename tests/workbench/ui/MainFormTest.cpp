@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTableView>
 #include <QTest>
 #include <QToolTip>
 
@@ -19,7 +20,9 @@
 #include <memory>
 #include <sstream>
 
+#include "AutosaveDriver.h"
 #include "InstanceBeacon.h"
+#include "ProblemsPanel.h"
 #include "SpreadDelegate.h"
 #include "SpreadTableModel.h"
 #include "SpreadView.h"
@@ -228,7 +231,7 @@ TEST_F(MainFormTest, SmallestWindowKeepsEveryButtonAndTheTitleFollowsTheSheet) {
     window.resize(window.minimumSize());
     QApplication::processEvents();
     int right = 0;
-    for (const char* name : {"cmdDelete", "cmdExport", "cmdImport", "cmdPrint", "cmdSave", "cmdExit"}) {
+    for (const char* name : {"cmdDelete", "cmdExport", "cmdImport", "cmdImportList", "cmdPrint", "cmdSave", "cmdExit"}) {
         auto* button = window.findChild<QPushButton*>(QString::fromLatin1(name));
         ASSERT_NE(button, nullptr);
         const QRect r(button->mapTo(&window, QPoint(0, 0)), button->size());
@@ -410,6 +413,114 @@ TEST_F(MainFormTest, TypingThroughTheViewF5AndSave) {
     EXPECT_TRUE(window.close());
     EXPECT_TRUE(controller.unloaded());
     EXPECT_EQ(presenter_->shown().size(), 3u);
+}
+
+// The window keeps a recovery copy of what was typed when it loses the focus and
+// at each tick of its timer; nothing before the start-up offer, nothing unchanged.
+TEST_F(MainFormTest, LosingTheFocusOrATimerTickKeepsARecoveryCopy) {
+    engine::MainController controller;
+    mainForm window(controller);
+    openWindow(controller, window);
+    if (HasFatalFailure()) return;
+    AutosaveDriver driver(controller, window, 200);
+    SpreadTable* table = window.spreadView()->currentTable();
+    ASSERT_NE(table, nullptr);
+    const fs::path copy = tree_->dataFolder() / ".zevo-recovery" / "manifest.txt";
+
+    typeInto(table, "K", 7, QStringLiteral("Cong ty A"));
+    QEvent deactivate(QEvent::WindowDeactivate);
+    QApplication::sendEvent(&window, &deactivate);
+    EXPECT_FALSE(fs::exists(copy)) << "a copy left by a crash is offered first";
+
+    controller.offerRecovery();
+    QApplication::sendEvent(&window, &deactivate);
+    EXPECT_EQ(driver.written(), 1);
+    ASSERT_TRUE(fs::exists(copy));
+    QTest::qWait(500);
+    EXPECT_EQ(driver.written(), 1) << "unchanged: not written again";
+
+    typeInto(table, "K", 38, QStringLiteral("Nguyen Van An"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return driver.written() == 2; }, 3000)) << "the timer writes the change";
+    EXPECT_NE(readFile(tree_->dataFolder() / ".zevo-recovery" / "sheet1.xml").find("Nguyen Van An"),
+              std::string::npos);
+
+    presenter_->push(mrNo);
+    EXPECT_TRUE(window.close());
+    EXPECT_FALSE(fs::exists(copy.parent_path())) << "a clean exit removes the copy";
+}
+
+TEST_F(MainFormTest, ProblemsPanelShowsTheFailedChecksAndAClickGoesToTheCell) {
+    engine::MainController controller;
+    mainForm window(controller);
+    openWindow(controller, window);
+    if (HasFatalFailure()) return;
+    ProblemsPanel* panel = window.problemsPanel();
+    ASSERT_NE(panel, nullptr);
+    EXPECT_FALSE(panel->isVisible()) << "a fresh declaration has nothing to fix";
+    SpreadTable* table = window.spreadView()->currentTable();
+    ASSERT_NE(table, nullptr);
+    typeInto(table, "K", 38, QStringLiteral("Nguyen Van An"));
+
+    presenter_->push(mrNo);
+    QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("cmdSave")), Qt::LeftButton);
+    ASSERT_TRUE(panel->isVisible());
+    const auto& problems = controller.problems().problems();
+    ASSERT_GE(problems.size(), 2u);
+    EXPECT_EQ(panel->entryCount(), static_cast<int>(problems.size()));
+    EXPECT_TRUE(panel->summary()->text().contains(QString::number(controller.problems().errorCount())));
+    // The panel stands beside the grid, not over it.
+    EXPECT_LE(window.spreadView()->geometry().right(), panel->geometry().left());
+
+    // A click on an entry of the list row goes to its cell in the view.
+    int entry = -1;
+    for (std::size_t i = 0; i < problems.size(); ++i)
+        if (problems[i].row == 38) entry = static_cast<int>(i);
+    ASSERT_GE(entry, 0);
+    const engine::Problem wanted = problems[static_cast<std::size_t>(entry)];
+    QTableView* list = panel->table();
+    table->setCurrentIndex(table->model()->index(6, col("K") - 1));
+    const QModelIndex item = list->model()->index(entry, 2);
+    EXPECT_EQ(item.data().toString(), QString::fromStdString(wanted.cell));
+    list->scrollTo(item);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(item).center());
+    SpreadTable* shown = window.spreadView()->currentTable();
+    ASSERT_NE(shown, nullptr);
+    EXPECT_EQ(shown->sheet(), wanted.sheet);
+    EXPECT_EQ(shown->currentIndex(), shown->model()->index(wanted.row - 1, wanted.col - 1));
+    EXPECT_TRUE(shown->hasFocus());
+    EXPECT_FALSE(window.statusLabel()->text().isEmpty());
+
+    // Enter on an entry goes there too.
+    const QModelIndex firstItem = list->model()->index(0, 0);
+    list->setCurrentIndex(firstItem);
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_Return);
+    EXPECT_EQ(shown->currentIndex(), shown->model()->index(problems[0].row - 1, problems[0].col - 1));
+
+    // Typing the address of the marked row: a moment later the checks run again and
+    // the address's entry leaves the list.
+    auto listed = [&](const std::string& cell) {
+        for (const engine::Problem& p : controller.problems().problems())
+            if (p.sheet == 1 && p.cell == cell) return true;
+        return false;
+    };
+    ASSERT_TRUE(listed("AI38"));
+    typeInto(table, "Z", 38, QStringLiteral("12 Pho Hue"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !listed("AI38"); }, 3000));
+    EXPECT_TRUE(listed("Q38")) << "what is not fixed stays";
+    EXPECT_EQ(panel->entryCount(), static_cast<int>(controller.problems().problems().size()));
+
+    // Ctrl+Z takes the address back, then the name.
+    table->setFocus();
+    QTest::keyClick(table, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(stored(0, "Z_38"), "");
+    EXPECT_EQ(stored(0, "AI_38"), "") << "the copy of the address goes with it";
+    table->setFocus();
+    QTest::keyClick(table, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(stored(0, "K_38"), "");
+    EXPECT_EQ(table->model()->index(37, col("K") - 1).data().toString(), QString());
+    QTest::keyClick(table, Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(stored(0, "K_38"), "Nguyen Van An");
 }
 
 }  // namespace

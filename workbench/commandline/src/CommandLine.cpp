@@ -54,7 +54,7 @@ int badArguments(std::FILE* err, const QString& why) {
 
 }  // namespace
 
-std::vector<Command> allCommands() { return {exportCommand(), importCommand(), printPdfCommand(), exportExcelCommand()}; }
+std::vector<Command> allCommands() { return {exportCommand(), importCommand(), printPdfCommand(), exportExcelCommand(), importListCommand()}; }
 
 bool wantsCommandLine(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
@@ -73,7 +73,8 @@ int runCommandLine(const QStringList& arguments, const std::vector<Command>& com
         "ZEVO: the personal-income-tax registration declaration.\n"
         "Without options the window opens. With a command the saved declaration is\n"
         "used without a window; messages go to stderr and questions answer No unless\n"
-        "--yes is given. Exit status: 0 done, 1 refused or failed, 2 bad arguments."));
+        "--yes is given. Exit status: 0 done, 1 refused or failed, 2 bad arguments,\n"
+        "3 (--import-list) saved, but some rows or cells were not taken."));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     parser.addOption({kYes, QStringLiteral("Answer Yes to every question.")});

@@ -1,5 +1,6 @@
 #include "zevo/engine/DynamicRows.h"
 
+#include <algorithm>
 #include <exception>
 #include <vector>
 
@@ -59,39 +60,45 @@ std::string stripChars(const std::string& s, const std::string& chars) {
 }  // namespace
 
 void InsertNode(DeclarationSession& session, grid::Spread& grid, int col, int row) {
+    InsertNodes(session, grid, col, row, 1, "InsertNode");
+}
+
+int InsertNodes(DeclarationSession& session, grid::Spread& grid, int col, int row, int count,
+                const char* procedure) {
     try {
+        if (count < 1) return 0;
         const int sheet = session.currentSheet;
         const RowGroup at = rowGroupAt(grid, sheet, col, row);
-        if (!at.dynamic()) return;
-        xml::Node group = at.group;
-        const xml::Node section = at.section;
-        const int rows = at.rows, reportRows = at.reportRows, last = at.last;
-        const int maxRows = static_cast<int>(text::leadingValue(GetAttributeValue(section, "MaxRows")));
-        if (maxRows == static_cast<int>(section.childElements("Cells").size())) return;
+        if (!at.dynamic()) return 0;
+        const int maxRows = static_cast<int>(text::leadingValue(GetAttributeValue(at.section, "MaxRows")));
+        const int present = static_cast<int>(at.section.childElements("Cells").size());
+        if (maxRows > 0) count = std::min(count, std::max(0, maxRows - present));
+        if (count == 0) return 0;
 
-        const xml::DocumentPtr doc = clsVariables().Data(sheet - 1);
         grid.setSheet(sheet);
-        sheetdocs::InsertRow(grid, last + 1, rows, false);
-        sheetdocs::IncreaseRowInDOM(grid, doc, last + 1, rows, reportRows);
-
-        xml::Node copy = group.cloneDeep();
-        for (const xml::Node& member : copy.childElements("Cell")) {
+        // The grid rows first: their cleaning asks the document which cells of the
+        // group are bound, before the identifiers below move.
+        sheetdocs::InsertRowCopies(grid, at.first, at.last, count);
+        const std::vector<xml::Node> copies = sheetdocs::InsertRowGroupCopies(grid, at.group, count);
+        // Every copy starts empty: 0 in number cells, as the group's cell kinds say.
+        std::vector<std::string> empty;
+        for (const xml::Node& member : at.group.childElements("Cell")) {
             int c = 0, r = 0;
             sheetdocs::ParserCellID(grid, GetAttributeValue(member, "CellID"), c, r);
-            SetAttributeValue(member, "CellID", sheetdocs::MakeCellID(grid, c, r + rows));
-            SetAttributeValue(member, "FirstCell", "1");
             grid.setSheet(sheet);
             grid.setPosition(c, r);
-            SetAttributeValue(member, "Value",
-                              grid.cellType() == grid::CellType::Number ? "0" : "");
-            int c2 = 0, r2 = 0;
-            sheetdocs::ParserCellID(grid, GetAttributeValue(member, "CellID2"), c2, r2);
-            if (c2 > 0) SetAttributeValue(member, "CellID2", sheetdocs::MakeCellID(grid, c2, r2 + reportRows));
+            empty.push_back(c > 0 && grid.cellType() == grid::CellType::Number ? "0" : "");
         }
-        group.insertAfter(copy);
+        for (const xml::Node& copy : copies) {
+            std::size_t i = 0;
+            for (const xml::Node& member : copy.childElements("Cell"))
+                SetAttributeValue(member, "Value", i < empty.size() ? empty[i++] : "");
+        }
         clsVariables().AdjustData(sheet - 1, true);
+        return count;
     } catch (const std::exception& e) {
-        WriteErrorLog("mainForm", "InsertNode", e);
+        WriteErrorLog("mainForm", procedure, e);
+        return 0;
     }
 }
 

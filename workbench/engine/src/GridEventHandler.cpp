@@ -33,6 +33,7 @@ GridEventHandler::~GridEventHandler() { grid_.removeListener(this); }
 void GridEventHandler::Change(int col, int row) {
     try {
         if (!session_.startUp) {
+            if (observer_ && !inKey_) observer_->beforeEdit(session_.currentSheet, col, row);
             handleChange(col, row);
         } else if (session_.loading) {
             storeComputedValue(col, row);
@@ -113,7 +114,11 @@ void GridEventHandler::KeyUp(int keyCode, int shift) {
             grid_.setActiveCell(activeCol, activeRow);
         }
         grid_.setSheet(session_.currentSheet);
+        if (observer_ && keyCode != keys::kEscape && !session_.startUp)
+            observer_->beforeKey(keyCode, session_.currentSheet, activeCol, activeRow);
+        inKey_ = true;
         Change(activeCol, activeRow);
+        inKey_ = false;
         grid_.setEventsEnabled(false);
         std::int16_t key = static_cast<std::int16_t>(keyCode);
         std::int16_t shiftState = static_cast<std::int16_t>(shift);

@@ -91,6 +91,7 @@ std::string newDeclarationBackupName(int year, int month, int day, int hour, int
 MainController::MainController()
     : handler_(session_, grid_), statusListener_(std::make_unique<StatusListener>(*this)) {
     grid_.addListener(statusListener_.get());
+    handler_.setActionObserver(&history_);
 }
 
 MainController::~MainController() {
@@ -124,6 +125,9 @@ bool MainController::acquireInstanceLock() {
 
 StartResult MainController::Form_Load() {
     if (!acquireInstanceLock()) return StartResult::OtherInstance;
+    // Another declaration (or the same one read again): nothing before it can be undone.
+    history_.clear();
+    problems_.clear();
     try {
         // A save this instance's predecessor did not finish is completed before
         // anything is read (the lock keeps other instances from saving now).
@@ -141,9 +145,11 @@ StartResult MainController::Form_Load() {
         WriteErrorLog(kModule, "Form_Load", e);
         grid_.setEventsEnabled(true);
         session_.loading = false;
+        problems_.rebuild();
         view().gridReloaded();
         return StartResult::Stopped;
     }
+    problems_.rebuild();
     view().gridReloaded();
     // The session file is read last; without it the program cannot count saves.
     clsVariables vars;
@@ -248,6 +254,7 @@ void MainController::Reload() {
     try {
         view().setGridVisible(false);
         exitCancelled_ = false;
+        recoveryBeforeReload();
         const StartResult result = Form_Load();
         view().setGridVisible(true);
         if (result == StartResult::SessionUnreadable) {
@@ -275,6 +282,7 @@ bool MainController::Form_Unload() {
         rule_.reset();
         vars.NodeValidity(xml::Node());
         session_.colourRestore.clear();
+        recoveryAtExit();
         if (lock_) lock_->unlock();
         unloaded_ = true;
         return true;

@@ -84,6 +84,7 @@ bool MainController::UpdateData(bool saveSession) {
         }
         if (countSave) vars.DataChanged(false);
         ResetAdjustData();
+        recoveryAfterSave();
         return true;
     } catch (const std::exception& e) {
         WriteErrorLog(kModule, "UpdateData", e);
@@ -196,6 +197,7 @@ void MainController::CallFinish(bool skipRules) {
         }
     }
     grid_.setRedraw(true);
+    problems_.rebuild();
     view().setGridVisible(true);
     view().setStatusVisible(true);
     view().gridChanged();

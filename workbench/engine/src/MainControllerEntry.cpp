@@ -62,6 +62,7 @@ void MainController::entryRejected(int col, int row, const std::string& typed) {
         refusalRow_ = row;
         statusText_ = note;
         view().setStatusText(statusText_);
+        problems_.refreshRows(session_.currentSheet, row, row);
     } catch (const std::exception& e) {
         WriteErrorLog(kModule, "entryRejected", e);
     }

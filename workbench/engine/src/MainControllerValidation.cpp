@@ -116,7 +116,7 @@ bool MainController::CheckValidData() {
                 if (r.severity == "Y") valid = false;
             }
         }
-        if (!failures.empty()) {
+        if (!failures.empty() && navigateToFailure_) {
             std::size_t first = 0;
             for (std::size_t k = 1; k < failures.size(); ++k)
                 if (failures[k].first <= failures[first].first) first = k;
@@ -134,6 +134,7 @@ bool MainController::CheckValidData() {
         WriteErrorLog(kModule, "CheckValidData", e);
     }
     grid_.setRedraw(true);
+    problems_.rebuild();
     return valid;
 }
 

@@ -244,7 +244,8 @@ void SetupData(DeclarationSession& session, grid::Spread& grid) {
             vars.Data(i, doc);
             const xml::Node entry = entries[i];
             const std::string blankPath = documents::blankSheetDocumentPath(entry);
-            const std::string dataPath = documents::sheetDataFilePath(menu, entry);
+            std::string dataPath = documents::sheetDataFilePath(menu, entry);
+            if (static_cast<std::size_t>(i) < session.sheetSources.size()) dataPath = session.sheetSources[i];
 
             xml::LoadResult result;
             if (tryDataFiles) {

@@ -116,6 +116,51 @@ void moveCells(const grid::Spread& grid, const xml::DocumentPtr& document, It fi
     }
 }
 
+// What makes a row copied from a source row ready for new data, per column:
+// marked colours become white, and cells that take data (unlocked, or bound to a
+// `Cell` of the document) lose their value (0 for number cells, empty text
+// otherwise) and their note. Judged once on the source row; a copy has the same
+// colours, locks and kinds.
+struct CleanStep {
+    int col = 0;
+    bool whiten = false;
+    bool clear = false;
+    bool number = false;
+};
+
+std::vector<CleanStep> cleaningOf(grid::Spread& grid, const xml::DocumentPtr& doc, int source) {
+    std::vector<CleanStep> steps;
+    const int cols = grid.maxCols();
+    for (int c = 1; c <= cols; ++c) {
+        grid.setPosition(c, source);
+        CleanStep step;
+        step.col = c;
+        const bool bound = doc && !doc->elementById(MakeCellID(grid, c, source)).isNull();
+        const bool isLocked = grid.locked();
+        step.whiten = isMarkedColour(grid.backColor()) && (!isLocked || bound);
+        step.clear = !isLocked || bound;   // labels and formulas stay as copied
+        step.number = grid.cellType() == grid::CellType::Number;
+        if (step.whiten || step.clear) steps.push_back(step);
+    }
+    return steps;
+}
+
+void cleanRow(grid::Spread& grid, const std::vector<CleanStep>& steps, int target) {
+    for (const CleanStep& step : steps) {
+        grid.setPosition(step.col, target);
+        if (step.whiten) grid.setBackColor(grid::kWhite);
+        if (!step.clear) continue;
+        if (step.number) {
+            grid.setValue("0");
+            // Bounds that refuse 0 must not leave the copied amount behind.
+            if (grid.value() != "0") grid.setText("");
+        } else {
+            grid.setText("");
+        }
+        grid.setNote("");
+    }
+}
+
 }  // namespace
 
 void InsertRow(grid::Spread& grid, int row, int count, bool duringLoad) {
@@ -133,29 +178,7 @@ void InsertRow(grid::Spread& grid, int row, int count, bool duringLoad) {
             const int target = row + count - j;
             if (source < 1) continue;   // nothing above the first row to copy
             grid.copyRowRange(source, source, target);
-            if (duringLoad) continue;
-            const int cols = grid.maxCols();
-            for (int c = 1; c <= cols; ++c) {
-                grid.setPosition(c, source);
-                const grid::Colour sourceColour = grid.backColor();
-                const bool bound = doc && !doc->elementById(MakeCellID(grid, c, source)).isNull();
-                grid.setPosition(c, target);
-                const bool isLocked = grid.locked();
-                if (isLocked) {
-                    if (bound && isMarkedColour(grid.backColor())) grid.setBackColor(grid::kWhite);
-                } else {
-                    grid.setBackColor(isMarkedColour(sourceColour) ? grid::kWhite : sourceColour);
-                }
-                if (isLocked && !bound) continue;   // labels and formulas stay as copied
-                if (grid.cellType() == grid::CellType::Number) {
-                    grid.setValue("0");
-                    // Bounds that refuse 0 must not leave the copied amount behind.
-                    if (grid.value() != "0") grid.setText("");
-                } else {
-                    grid.setText("");
-                }
-                grid.setNote("");
-            }
+            if (!duringLoad) cleanRow(grid, cleaningOf(grid, doc, source), target);
         }
         grid.setRedraw(true);
     } catch (const std::exception& e) {
@@ -172,6 +195,54 @@ void IncreaseRowInDOM(grid::Spread& grid, const xml::DocumentPtr& document, int 
     } catch (const std::exception& e) {
         WriteErrorLog("mdlFunctions", "IncreaseRowInDOM", e);
     }
+}
+
+void InsertRowCopies(grid::Spread& grid, int first, int last, int copies) {
+    try {
+        const int height = last - first + 1;
+        if (copies < 1 || height < 1) return;
+        const xml::DocumentPtr doc = clsVariables().Data(grid.sheet() - 1);
+        grid.setRedraw(false);
+        grid.setMaxRows(grid.maxRows() + copies * height);
+        grid.insertRows(last + 1, copies * height);
+        std::vector<std::vector<CleanStep>> cleaning;
+        for (int r = first; r <= last; ++r) cleaning.push_back(cleaningOf(grid, doc, r));
+        for (int k = 0; k < copies; ++k) {
+            const int dest = last + 1 + k * height;
+            grid.copyRowRange(first, last, dest);
+            for (int r = 0; r < height; ++r) cleanRow(grid, cleaning[static_cast<std::size_t>(r)], dest + r);
+        }
+        grid.setRedraw(true);
+    } catch (const std::exception& e) {
+        WriteErrorLog("mdlFunctions", "InsertRowCopies", e);
+    }
+}
+
+std::vector<xml::Node> InsertRowGroupCopies(grid::Spread& grid, const xml::Node& group, int count) {
+    std::vector<xml::Node> copies;
+    if (count < 1) return copies;
+    int reportRows = 0, firstRow = 0, lastRow = 0;
+    const int height = GetRowGroupSize(grid, group, reportRows, firstRow, lastRow);
+    // The cells below move once by the whole height: one walk of the document,
+    // where one walk per copy made N copies cost N walks.
+    IncreaseRowInDOM(grid, group.document(), lastRow + 1, count * height, count * reportRows);
+    xml::Node previous = group;
+    std::string scratch;
+    for (int k = 1; k <= count; ++k) {
+        xml::Node copy = group.cloneDeep();
+        for (xmlNode* c = copy.raw()->children; c; c = c->next) {
+            if (c->type != XML_ELEMENT_NODE || !xmlStrEqual(c->name, reinterpret_cast<const xmlChar*>("Cell")))
+                continue;
+            xml::Node cell(copy.document(), c);
+            moveIdentifier(grid, cell, "CellID", k * height, scratch);
+            moveIdentifier(grid, cell, "CellID2", k * reportRows, scratch);
+            if (xmlHasProp(c, reinterpret_cast<const xmlChar*>("FirstCell"))) cell.setAttribute("FirstCell", "1");
+        }
+        previous.insertAfter(copy);
+        previous = copy;
+        copies.push_back(copy);
+    }
+    return copies;
 }
 
 void DeleteRow(grid::Spread& grid, int sheet, int firstRow, int count) {

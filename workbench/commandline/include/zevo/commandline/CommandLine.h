@@ -26,6 +26,8 @@ namespace zevo::commandline {
 inline constexpr int kExitDone = 0;
 inline constexpr int kExitFailed = 1;
 inline constexpr int kExitBadArguments = 2;
+// --import-list: saved, but some rows were left out or some cells not taken.
+inline constexpr int kExitPartly = 3;
 
 // Options several commands share; a command lists the ones it accepts.
 inline constexpr const char* kYes = "yes";
@@ -53,6 +55,9 @@ Command exportExcelCommand();
 
 // The reports in one PDF: --print-pdf FILE [--pages LIST] [--no-check].
 Command printPdfCommand();
+
+// Individuals from a payroll file: --import-list FILE [--map FIELD=COLUMN,...].
+Command importListCommand();
 
 // Whether the arguments are for the command line rather than the window: an
 // argument beginning with "--", or -h, -? or -v. Qt's own window options

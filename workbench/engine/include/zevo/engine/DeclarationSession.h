@@ -47,6 +47,9 @@ public:
     // Cells ("sheet_CellID") whose edits the sheet document could not take: its
     // Cells cannot be found by their CellID. A save fails while there are any.
     std::vector<std::string> unstoredCells;
+    // While a recovery copy is being opened: the file each sheet's document is read
+    // from instead of its data file, by sheet index; empty otherwise.
+    std::vector<std::string> sheetSources;
 };
 
 }  // namespace zevo::engine

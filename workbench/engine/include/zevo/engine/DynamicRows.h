@@ -17,6 +17,12 @@ inline constexpr const char* kMsgDeleteRowGroup = "0075";
 // cells) and carry "FirstCell" = "1". Errors are logged ("mainForm", "InsertNode").
 void InsertNode(DeclarationSession& session, grid::Spread& grid, int col, int row);
 
+// The same as `count` inserts, in one step: one grid insertion and one walk of the
+// document, however many rows. Fewer are inserted when "MaxRows" would be
+// exceeded; returns how many were. Errors are logged under `procedure`.
+int InsertNodes(DeclarationSession& session, grid::Spread& grid, int col, int row, int count,
+                const char* procedure = "InsertNodes");
+
 // Deletes the row group holding (col, row) of `sheet`; the only group of a section
 // is emptied instead. With `ask`, a group of more than one line that holds data is
 // deleted only when the user answers Yes to message "0075". Errors are logged

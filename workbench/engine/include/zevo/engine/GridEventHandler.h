@@ -10,6 +10,18 @@
 
 namespace zevo::engine {
 
+// Told before a user's edit or key changes anything, so that the state before it
+// can be recorded (undo). Not told while the start-up fills the grid.
+class UserActionObserver {
+public:
+    virtual ~UserActionObserver() = default;
+    // A typed value or a pick reached (col, row) of the sheet; the sheet document
+    // still holds the values from before it.
+    virtual void beforeEdit(int sheet, int col, int row) {}
+    // F5, F6 or Delete on (col, row) of the sheet, before the handler acts.
+    virtual void beforeKey(int keyCode, int sheet, int col, int row) {}
+};
+
 class GridEventHandler : public grid::SpreadListener {
 public:
     // Subscribes to the grid; the rule object (may be null) is borrowed.
@@ -21,6 +33,7 @@ public:
 
     void setRuleObject(rules::RuleObject* rule) { rule_ = rule; }
     rules::RuleObject* ruleObject() const { return rule_; }
+    void setActionObserver(UserActionObserver* observer) { observer_ = observer; }
 
     void Change(int col, int row) override;
     void ButtonClicked(int col, int row, int buttonDown) override;
@@ -34,6 +47,8 @@ private:
     DeclarationSession& session_;
     grid::Spread& grid_;
     rules::RuleObject* rule_;
+    UserActionObserver* observer_ = nullptr;
+    bool inKey_ = false;   // the key's own change of the pending cell is part of the key
 };
 
 }  // namespace zevo::engine

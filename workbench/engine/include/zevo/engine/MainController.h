@@ -13,6 +13,8 @@
 #include "zevo/engine/DeclarationSession.h"
 #include "zevo/engine/GridEventHandler.h"
 #include "zevo/engine/MainView.h"
+#include "zevo/engine/ProblemList.h"
+#include "zevo/engine/UndoHistory.h"
 #include "zevo/grid/SpreadModel.h"
 #include "zevo/rules/BusinessLibrary.h"
 #include "zevo/rules/RuleObject.h"
@@ -100,6 +102,15 @@ public:
     void CallFinish(bool skipRules);
     void DeleteSheet(int index);
 
+    // ---- recovery of unsaved changes and backups (MainControllerRecovery.cpp) ----
+    // At start-up, once the declaration is open: a recovery copy that a run which
+    // did not end cleanly left behind is offered (restore or discard; a damaged one
+    // is reported, and discarded or moved into "Backup"). Autosaving starts here.
+    void offerRecovery();
+    // Writes the recovery copy when there are unsaved changes the last copy does
+    // not hold; true when it wrote one. Nothing happens before offerRecovery.
+    bool autosave();
+
     // ---- validation, notes, status ----
     bool CheckValidData();
     bool SetCellNote(const std::string& reference, grid::Colour normalColour,
@@ -123,6 +134,21 @@ public:
     // What F1 shows when no help file is installed: the note and the status text of
     // the current cell.
     std::string helpText();
+
+    // ---- problems panel, undo and redo (MainControllerProblems.cpp) ----
+    // Every marked cell, kept up to date after checks, edits, F5 and F6.
+    ProblemList& problems() { return problems_; }
+    UndoHistory& history() { return history_; }
+    // Ctrl+Z and Ctrl+Y: false when there was nothing to undo (redo) or it did not take.
+    bool undo();
+    bool redo();
+    // Runs the completion checks and the validation table again without moving the
+    // cursor or hiding the grid, so the marks (and the problem list) show what is
+    // still wrong after an edit of a marked row. The marks of the load check stay.
+    void recheckProblems();
+    // Goes to a problem's cell: its sheet shown, the cell active, the status line
+    // saying why it is marked. False when the cell is gone.
+    bool goToProblem(const Problem& problem);
 
     // ---- state ----
     grid::SpreadModel& grid() { return grid_; }
@@ -154,11 +180,21 @@ private:
     void notifyUnavailable(const std::string& procedure, const std::string& what);
     // Puts the refusal of the cell just left in front of the new cell's status.
     void showRefusalAfterLeaving(int col, int row);
+    // Recovery hooks: a save made the copy needless; the declaration is replaced
+    // (new declaration, import); the window closes cleanly.
+    void recoveryAfterSave();
+    void recoveryBeforeReload();
+    void recoveryAtExit();
+    void restoreRecovery(const std::vector<std::string>& sheetFiles);
 
     grid::SpreadModel grid_;
     DeclarationSession session_;
     GridEventHandler handler_;
     std::unique_ptr<StatusListener> statusListener_;
+    ProblemList problems_{grid_, session_};
+    UndoHistory history_{session_, grid_};
+    // The validation table moves the cursor to the first failure (off while rechecking).
+    bool navigateToFailure_ = true;
     std::unique_ptr<rules::BusinessLibrary> library_;
     std::string libraryLocation_;
     std::unique_ptr<rules::RuleObject> rule_;
@@ -180,6 +216,12 @@ private:
     bool exitCancelled_ = false;
     bool inUnload_ = false;
     bool unloaded_ = false;
+    struct RecoveryState {
+        bool armed = false;          // offerRecovery ran: the copy is ours to write
+        bool savedThisRun = false;   // an exit then keeps a backup of the data files
+        std::string lastChecksum;    // of the documents the copy holds
+        std::string lastError;       // logged once, not every minute
+    } recovery_;
 
     MainView& view() { return view_ ? *view_ : nullView_; }
 };
