@@ -13,9 +13,13 @@ using namespace zevo::grid::formula;
 
 namespace {
 
+// Like the grid, a formula cell is evaluated once and its value kept: without
+// that, a formula reading B1..B3 many times, standing in B1..B3 itself, costs
+// (references)^3 evaluations, a cost of this context and not of the engine.
 class SheetContext : public EvalContext {
 public:
     std::map<std::pair<int, int>, Expression> formulas;
+    std::map<std::pair<int, int>, Value> values;
     std::set<std::pair<int, int>> active;
     int currentSheet() const override { return 0; }
     int findSheet(std::string_view name) const override { return name == "S" ? 0 : -1; }
@@ -23,9 +27,11 @@ public:
         if (sheet != 0) return Value::error(ErrorCode::Ref);
         auto f = formulas.find({col, row});
         if (f == formulas.end()) return col == 1 ? Value::number(row) : Value::string("t" + std::to_string(row));
+        if (auto known = values.find({col, row}); known != values.end()) return known->second;
         if (!active.insert({col, row}).second) return Value::error(ErrorCode::Ref);
         Value v = evaluate(f->second, *this);
         active.erase({col, row});
+        values.emplace(std::pair(col, row), v);
         return v;
     }
     int lastRow(int) const override { return 8; }

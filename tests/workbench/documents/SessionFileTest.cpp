@@ -56,6 +56,12 @@ TEST_F(SessionFile, NewRecordIsWrittenWithTheExactLayout) {
     EXPECT_TRUE(presenter->shown().empty());
 }
 
+TEST_F(SessionFile, EmptyTextReadsBackEmpty) {
+    writeSession("");
+    EXPECT_EQ(read(path), bytes({0, 0, 0, 0}));
+    EXPECT_EQ(readSessionText(path), "");
+}
+
 TEST_F(SessionFile, CountersOfTheOpenDeclarationAreReadAndWritten) {
     writeSession("100_7::3:5:100_1::0:0");
     ASSERT_TRUE(LoadSessionValueFromFile(path));

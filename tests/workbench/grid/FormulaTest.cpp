@@ -1,9 +1,11 @@
 // Formula cells of the grid: values across sheets, recomputation limited to the
 // formulas a write reaches, references following inserted and deleted rows.
 #include <gtest/gtest.h>
+#include <vector>
 
 #include "GridFixtures.h"
 #include "zevo/grid/SpreadModel.h"
+#include "zevo/grid/formula/Value.h"
 
 using namespace zevo::grid;
 using namespace zevo::grid::test;
@@ -72,6 +74,44 @@ TEST(GridFormulas, AWriteRecomputesOnlyTheFormulasThatReadIt) {
     g.setTextAt(1, 3, "9");   // read by nothing
     readAll();
     EXPECT_EQ(g.evaluationCount(), before + 200);
+}
+
+TEST(GridFormulas, WritesReachTheirReadersOnEitherSideOfEveryRowBlock) {
+    // Readers are looked up by column and by blocks of rows: references at the
+    // edges of blocks, areas across two blocks and tall areas are all found, and
+    // a write reaches only its readers.
+    const int rows = 300;
+    WorkbookData wb;
+    const int num = addStyle(wb, "0");
+    SheetData s = sheetNamed("S", 3, rows);
+    std::vector<double> a(rows + 1);
+    for (int r = 1; r <= rows; ++r) s.cells.push_back(numberCell(1, r, a[r] = r, num));
+    const std::vector<std::pair<std::string, std::pair<int, int>>> readers = {
+        {"A63", {63, 63}},   {"A64", {64, 64}},          {"A127+A128", {127, 128}},
+        {"SUM(A60:A70)", {60, 70}}, {"SUM(A1:A200)", {1, 200}}, {"A300", {300, 300}},
+        {"SUM(A129:A191)", {129, 191}}};
+    for (std::size_t k = 0; k < readers.size(); ++k)
+        s.cells.push_back(formulaCell(3, static_cast<int>(k) + 1, readers[k].first, num));
+    wb.sheets.push_back(s);
+    SpreadModel g;
+    g.fromWorkbookData(wb);
+    auto check = [&](int written) {
+        for (std::size_t k = 0; k < readers.size(); ++k) {
+            double sum = 0;
+            for (int r = readers[k].second.first; r <= readers[k].second.second; ++r) sum += a[r];
+            EXPECT_EQ(g.textAt(3, static_cast<int>(k) + 1), formula::formatGeneral(sum))
+                << readers[k].first << " after writing A" << written;
+        }
+    };
+    check(0);
+    for (int r : {1, 59, 60, 63, 64, 65, 70, 71, 127, 128, 129, 191, 192, 200, 201, 256, 300}) {
+        const long long before = g.evaluationCount();
+        g.setTextAt(1, r, std::to_string(a[r] = 1000 + r));
+        check(r);
+        long long expected = 0;
+        for (const auto& reader : readers) expected += r >= reader.second.first && r <= reader.second.second;
+        EXPECT_EQ(g.evaluationCount() - before, expected) << "after writing A" << r;
+    }
 }
 
 TEST(GridFormulas, ChainsRecomputeThroughEveryLink) {

@@ -186,7 +186,9 @@ std::string readSessionText(const std::string& path) {
 std::string sessionFileBytes(const std::string& text) {
     if (text.size() > kMaxSessionText)
         throw RuntimeError(kBadFileFormat, "Session text too long to keep");
-    const std::string packed = clsLZWCompress().Compress(text);
+    // The coder's stream for the empty text holds code 0, which reads back as a
+    // NUL; the empty text is stored as length 0 with no stream.
+    const std::string packed = text.empty() ? std::string() : clsLZWCompress().Compress(text);
     const auto n = static_cast<uint32_t>(packed.size());
     std::string bytes;
     bytes.reserve(packed.size() + 4);

@@ -218,9 +218,17 @@ void SpreadModel::Impl::indexReader(FormulaState* f) {
             if (sr.wide.empty() || sr.wide.back() != f) sr.wide.push_back(f);
             continue;
         }
-        for (int c = a.c1; c <= a.c2; ++c) {
-            auto& list = sr.byCol[c];
+        auto add = [f](std::vector<FormulaState*>& list) {
             if (list.empty() || list.back() != f) list.push_back(f);
+        };
+        for (int c = a.c1; c <= a.c2; ++c) {
+            ColumnReaders& column = sr.byCol[c];
+            const int r1 = std::min(a.r1, a.r2), r2 = std::max(a.r1, a.r2);
+            if (r2 - r1 >= kShortRows) {
+                add(column.tall);
+                continue;
+            }
+            for (int b = rowBlock(r1); b <= rowBlock(r2); ++b) add(column.byBlock[b]);
         }
     }
 }
@@ -269,7 +277,11 @@ std::vector<std::pair<FormulaState*, formula::Value>> SpreadModel::Impl::markRea
         }
         for (int c = p.c1; c <= p.c2; ++c) {
             auto it = sr.byCol.find(c);
-            if (it != sr.byCol.end()) visit(p, it->second);
+            if (it == sr.byCol.end()) continue;
+            const ColumnReaders& column = it->second;
+            const auto last = column.byBlock.upper_bound(rowBlock(p.r2));
+            for (auto b = column.byBlock.lower_bound(rowBlock(p.r1)); b != last; ++b) visit(p, b->second);
+            visit(p, column.tall);
         }
         visit(p, sr.wide);
     }

@@ -132,12 +132,22 @@ struct SpreadModel::Impl {
     std::unordered_set<Cell*> formulas;
     // Formulas by the sheets and columns they read; rebuilt when stale, added to
     // when a formula is attached.
+    // Within a column, areas of fewer than kShortRows rows are kept by the blocks
+    // of kShortRows rows they touch (one or two), so that a write finds its
+    // readers without scanning every formula of the column: a column of chained
+    // cells would otherwise cost time quadratic in its length.
+    struct ColumnReaders {
+        std::map<int, std::vector<FormulaState*>> byBlock;
+        std::vector<FormulaState*> tall;   // areas of kShortRows rows or more
+    };
     struct SheetReaders {
         std::vector<FormulaState*> all;
-        std::unordered_map<int, std::vector<FormulaState*>> byCol;
+        std::unordered_map<int, ColumnReaders> byCol;
         std::vector<FormulaState*> wide;   // areas wider than kNarrowCols columns
     };
     static constexpr int kNarrowCols = 64;
+    static constexpr int kShortRows = 64;
+    static int rowBlock(int row) { return row < 0 ? -1 : row / kShortRows; }
     std::vector<SheetReaders> readers;
     bool readersStale = true;
     long long evaluations = 0;
