@@ -50,6 +50,18 @@ std::string menuId() { return documents::GetAttributeValue(clsVariables().NodeMe
 
 // The sheet documents as a save would write them, in sheet order; false when a
 // sheet has no document (then there is nothing a restore could open).
+// The number of sheet documents, or -1 when a sheet has none: what a restore
+// needs to know, without writing the documents out.
+int loadedDocumentCount() {
+    clsVariables vars;
+    int count = 0;
+    for (int i = 0; i <= vars.xmlDataCount(); ++i, ++count) {
+        const xml::DocumentPtr doc = vars.Data(i);
+        if (!doc || doc->isEmpty()) return -1;
+    }
+    return count;
+}
+
 bool serialisedDocuments(std::vector<std::string>& out) {
     clsVariables vars;
     out.clear();
@@ -91,9 +103,8 @@ bool MainController::autosave() {
 void MainController::offerRecovery() {
     // A start-up that stopped halfway has no declaration to compare the copy with
     // or to open it into: the copy waits for a start that works.
-    std::vector<std::string> open;
-    if (session_.startUp || unloaded_ || !serialisedDocuments(open) ||
-        open.size() != sheetEntries().size())
+    const int open = loadedDocumentCount();
+    if (session_.startUp || unloaded_ || open <= 0 || static_cast<std::size_t>(open) != sheetEntries().size())
         return;
     recovery_.armed = true;
     try {
