@@ -16,7 +16,7 @@
 #include <string>
 
 #include "SpreadView.h"
-#include "TempInstallTree.h"
+#include "ToolWindow.h"
 #include "mainForm.h"
 #include "zevo/ScriptedMessagePresenter.h"
 #include "zevo/clsVariables.h"
@@ -75,15 +75,9 @@ int main(int argc, char** argv) {
     const int count = argc > 1 ? std::atoi(argv[1]) : 50;
     QApplication app(argc, argv);
     QApplication::setFont(QFont(QStringLiteral("DejaVu Sans"), 9));
-    zevo::ui::tools::TempInstallTree tree(ZEVO_DIST_DIR, ZEVO_BUSINESS_DIR, "zevo-bench-dataentry");
-    zevo::clsMessageBox::setPresenter(std::make_shared<zevo::ScriptedMessagePresenter>());
-    zevo::engine::MainController controller;
-    controller.setInstanceLockPath((tree.root() / "zevo.lock").string());
-    zevo::ui::mainForm window(controller);
-    if (controller.Form_Load() != zevo::engine::StartResult::Ready) {
-        std::fprintf(stderr, "start-up failed\n");
-        return 1;
-    }
+    zevo::ui::tools::ToolWindow tool(ZEVO_DIST_DIR, ZEVO_BUSINESS_DIR, "zevo-bench-dataentry");
+    if (!tool.start()) return 1;
+    auto& window = tool.window;
     window.resize(1366, 768);
     window.show();
     window.focusGrid();

@@ -17,7 +17,7 @@
 #include <string>
 
 #include "SpreadView.h"
-#include "TempInstallTree.h"
+#include "ToolWindow.h"
 #include "mainForm.h"
 #include "zevo/ScriptedMessagePresenter.h"
 #include "zevo/engine/MainController.h"
@@ -68,17 +68,10 @@ int main(int argc, char** argv) {
     const std::filesystem::path out = argv[3];
     const std::string prefix = argv[4];
     std::filesystem::create_directories(out);
-    zevo::ui::tools::TempInstallTree tree(argv[1], argv[2], "zevo-dataentry-shots");
-    auto presenter = std::make_shared<zevo::ScriptedMessagePresenter>();
-    zevo::clsMessageBox::setPresenter(presenter);
-
-    zevo::engine::MainController controller;
-    controller.setInstanceLockPath((tree.root() / "zevo.lock").string());
-    zevo::ui::mainForm window(controller);
-    if (controller.Form_Load() != zevo::engine::StartResult::Ready) {
-        std::fprintf(stderr, "start-up failed\n");
-        return 1;
-    }
+    zevo::ui::tools::ToolWindow tool(argv[1], argv[2], "zevo-dataentry-shots");
+    if (!tool.start()) return 1;
+    auto& window = tool.window;
+    auto& presenter = tool.presenter;
     // As the program shows its window.
     window.show();
     window.focusGrid();

@@ -11,7 +11,7 @@
 #include <filesystem>
 
 #include "SpreadView.h"
-#include "TempInstallTree.h"
+#include "ToolWindow.h"
 #include "frmImportList.h"
 #include "mainForm.h"
 #include "zevo/ScriptedMessagePresenter.h"
@@ -38,16 +38,11 @@ int main(int argc, char** argv) {
     QApplication::setFont(QFont(QStringLiteral("DejaVu Sans"), 9));
     const std::filesystem::path out = argv[3];
     std::filesystem::create_directories(out);
-    zevo::ui::tools::TempInstallTree tree(argv[1], argv[2], "zevo-import-shots");
-    zevo::clsMessageBox::setPresenter(std::make_shared<zevo::ScriptedMessagePresenter>());
-
-    zevo::engine::MainController controller;
-    controller.setInstanceLockPath((tree.root() / "zevo.lock").string());
-    zevo::ui::mainForm window(controller);
-    if (controller.Form_Load() != zevo::engine::StartResult::Ready) {
-        std::fprintf(stderr, "start-up failed\n");
-        return 1;
-    }
+    zevo::ui::tools::ToolWindow tool(argv[1], argv[2], "zevo-import-shots");
+    if (!tool.start()) return 1;
+    auto& controller = tool.controller;
+    auto& window = tool.window;
+    const auto& tree = tool.tree;
     window.resize(1280, 800);
     window.show();
 
