@@ -16,6 +16,7 @@
 
 typedef struct _xmlNode xmlNode;
 typedef struct _xmlDoc xmlDoc;
+typedef struct _xmlAttr xmlAttr;
 
 namespace zevo::xml {
 
@@ -31,6 +32,12 @@ struct IdChange {
 };
 }  // namespace detail
 using DocumentPtr = std::shared_ptr<Document>;
+
+// An attribute of an element and the text it is to carry (Document::setAttributeValues).
+struct AttributeValue {
+    xmlAttr* attribute = nullptr;
+    std::string value;
+};
 
 enum class LoadStatus { Ok, NotFound, ParseError };
 
@@ -159,6 +166,16 @@ public:
     // Deep copy of an element of another document into this one, not yet in the
     // tree; its IDs are registered when it is inserted.
     Node importNode(const Node& node);
+
+    // Gives attributes of this document's elements new values at once, with the
+    // result setAttribute would give writing them one by one in this order, for
+    // the plain case of renumbering: each attribute holds one text node, an ID
+    // owns its value, old and new IDs have no blanks, and each new ID value is
+    // free or left by an attribute earlier in the list. False, with nothing
+    // changed, for anything else: the caller then writes them one by one. Row
+    // shifting renumbers hundreds of thousands of identifiers this way; one by
+    // one, each would move its ID table entry from one key to another.
+    bool setAttributeValues(const std::vector<AttributeValue>& values);
 
     // Serialised text (UTF-8, with the internal DTD subset).
     std::string toString() const;

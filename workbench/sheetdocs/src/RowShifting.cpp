@@ -4,7 +4,6 @@
 #include <libxml/tree.h>
 
 #include <exception>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,10 +17,8 @@ namespace zevo::sheetdocs {
 namespace {
 
 // The text of an attribute without copying it when it is one text node, which is
-// how parsed and rewritten identifiers are held; nullopt when it is missing.
-std::optional<std::string_view> attributeText(xmlNode* element, const char* name, std::string& scratch) {
-    xmlAttr* a = xmlHasProp(element, reinterpret_cast<const xmlChar*>(name));
-    if (!a) return std::nullopt;
+// how parsed and rewritten identifiers are held.
+std::string_view attributeText(xmlNode* element, xmlAttr* a, std::string& scratch) {
     if (a->children && a->children->type == XML_TEXT_NODE && !a->children->next && a->children->content)
         return std::string_view(reinterpret_cast<const char*>(a->children->content));
     if (!a->children) return std::string_view();
@@ -52,18 +49,12 @@ void parseAddress(const grid::Spread& grid, std::string_view address, int& col, 
 // Rewrites one identifier attribute with its row moved by `delta`; an attribute
 // that is missing or names no cell stays as it is.
 void moveIdentifier(const grid::Spread& grid, xml::Node& cell, const char* attribute, int delta, std::string& scratch) {
-    auto id = attributeText(cell.raw(), attribute, scratch);
-    if (!id) return;
+    xmlAttr* a = xmlHasProp(cell.raw(), reinterpret_cast<const xmlChar*>(attribute));
+    if (!a) return;
     int col = 0, row = 0;
-    parseAddress(grid, *id, col, row);
+    parseAddress(grid, attributeText(cell.raw(), a, scratch), col, row);
     if (col == 0) return;
     cell.setAttribute(attribute, MakeCellID(grid, col, row + delta));
-}
-
-int rowOf(const grid::Spread& grid, xmlNode* cell, std::string& scratch) {
-    int col = 0, row = 0;
-    parseAddress(grid, attributeText(cell, "CellID", scratch).value_or(std::string_view()), col, row);
-    return row;
 }
 
 // The `Cell` elements of a document in document order, as raw nodes: handles would
@@ -86,11 +77,89 @@ std::vector<xmlNode*> cellElements(const xml::Document& document) {
     return out;
 }
 
-// Moves the identifiers of the cells at or below `fromRow`, in the given order.
+// Which column letters of the documents' addresses ("K", "AB") are the grid's own
+// spelling of a column, asked once per spelling: a moved address is then written
+// from the old one's text (its letters, "_", the new row), as MakeCellID would.
+class ColumnSpellings {
+public:
+    explicit ColumnSpellings(const grid::Spread& grid) : grid_(grid), known_(27 * 27 * 27, -1) {}
+
+    bool canonical(std::string_view letters) {
+        if (letters.empty() || letters.size() > 3) return false;
+        std::size_t key = 0;
+        for (char c : letters) {
+            if (c < 'A' || c > 'Z') return false;
+            key = key * 27 + static_cast<std::size_t>(c - 'A' + 1);
+        }
+        signed char& known = known_[key];
+        if (known < 0) {
+            const int col = grid_.colNumber(std::string(letters));
+            known = col != 0 && grid_.colLetters(col) == letters;
+        }
+        return known != 0;
+    }
+
+private:
+    const grid::Spread& grid_;
+    std::vector<signed char> known_;
+};
+
+// An identifier attribute of a cell, read once: its row, and the value it takes
+// when moved by some rows (moveIdentifier's, without its look-ups).
+struct Address {
+    xmlAttr* attribute = nullptr;
+    std::string_view text;
+    int col = 0, row = 0;
+    std::size_t bar = 0;
+    bool plain = false;   // grid letters, "_", up to nine digits
+
+    Address(const grid::Spread& grid, ColumnSpellings& spellings, xmlNode* cell, const char* name,
+            std::string& scratch) {
+        for (xmlAttr* a = cell->properties; a; a = a->next)
+            if (xmlStrEqual(a->name, reinterpret_cast<const xmlChar*>(name))) {
+                attribute = a;
+                break;
+            }
+        if (!attribute) return;
+        text = attributeText(cell, attribute, scratch);
+        bar = text.find('_');
+        const std::size_t digits = bar == std::string_view::npos ? 0 : text.size() - bar - 1;
+        if (digits >= 1 && digits <= 9 && spellings.canonical(text.substr(0, bar))) {
+            int value = 0;
+            std::size_t i = bar + 1;
+            for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) value = value * 10 + (text[i] - '0');
+            if (i == text.size()) {
+                plain = true;
+                col = 1;   // some column: the letters are the grid's
+                row = value;
+                return;
+            }
+        }
+        parseAddress(grid, text, col, row);
+    }
+
+    // Appends the moved value; an address that names no cell stays as it is.
+    void move(const grid::Spread& grid, int delta, std::vector<xml::AttributeValue>& out) const {
+        if (!attribute || col == 0) return;
+        xml::AttributeValue moved{attribute, {}};
+        if (plain) {
+            moved.value.assign(text.substr(0, bar + 1));
+            moved.value += std::to_string(row + delta);
+        } else {
+            moved.value = MakeCellID(grid, col, row + delta);
+        }
+        out.push_back(std::move(moved));
+    }
+};
+
+// Moves the identifiers of the cells at or below `fromRow`, in the given order:
+// all at once where the document can, else one by one as setAttribute writes them.
 template <class It>
 void moveCells(const grid::Spread& grid, const xml::DocumentPtr& document, It first, It last, int fromRow, int shift,
                int shift2) {
-    std::string scratch;
+    std::string scratch, scratch2;
+    ColumnSpellings spellings(grid);
+    std::vector<xml::AttributeValue> moved;
     // Each cell is its element, its attributes and their texts, apart from each
     // other and from the next cell's in a large document. They are fetched in
     // stages a few cells ahead, so that the memory reads of several cells overlap
@@ -98,6 +167,7 @@ void moveCells(const grid::Spread& grid, const xml::DocumentPtr& document, It fi
     constexpr std::ptrdiff_t kAhead = 6;
     const It begin = first;
     const std::ptrdiff_t count = last - first;
+    moved.reserve(static_cast<std::size_t>(count) * 2);
     auto cellAt = [&](std::ptrdiff_t at) { return at < count ? begin[at] : nullptr; };
     for (std::ptrdiff_t i = 0; first != last; ++first, ++i) {
         if (xmlNode* cell = cellAt(i + 3 * kAhead)) __builtin_prefetch(&cell->properties);
@@ -109,10 +179,15 @@ void moveCells(const grid::Spread& grid, const xml::DocumentPtr& document, It fi
         if (xmlNode* cell = cellAt(i + kAhead / 2); cell && cell->properties && cell->properties->next &&
                                                     cell->properties->next->children)
             __builtin_prefetch(cell->properties->next->children);
-        if (rowOf(grid, *first, scratch) < fromRow) continue;
-        xml::Node cell(document, *first);
-        moveIdentifier(grid, cell, "CellID", shift, scratch);
-        moveIdentifier(grid, cell, "CellID2", shift2, scratch);
+        const Address id(grid, spellings, *first, "CellID", scratch);
+        if (id.row < fromRow) continue;
+        id.move(grid, shift, moved);
+        Address(grid, spellings, *first, "CellID2", scratch2).move(grid, shift2, moved);
+    }
+    if (document->setAttributeValues(moved)) return;
+    for (const xml::AttributeValue& m : moved) {
+        xml::Node cell(document, m.attribute->parent);
+        cell.setAttribute(reinterpret_cast<const char*>(m.attribute->name), m.value);
     }
 }
 
