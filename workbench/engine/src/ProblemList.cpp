@@ -53,12 +53,12 @@ void ProblemList::scanRows(int sheet, int first, int last, std::vector<Problem>&
     const std::string sheetName = grid_.sheetNameOf(sheet);
     for (int r = first; r <= last; ++r) {
         for (int c = 1; c <= cols; ++c) {
-            std::string note = grid_.noteOf(sheet, c, r);
-            if (note.empty()) continue;
+            const std::string* note = grid_.notePtrOf(sheet, c, r);
+            if (!note) continue;
             // Notes of the template (help texts) carry no marking colour.
             const std::optional<grid::Colour> fill = grid_.formatOf(sheet, c, r).fill;
             if (!fill || !sheetdocs::isMarkedColour(*fill)) continue;
-            std::string line = oneLine(note);
+            std::string line = oneLine(*note);
             if (line.empty()) continue;
             Problem p;
             p.severity = *fill == sheetdocs::kErrorColour ? Problem::Severity::Error

@@ -415,6 +415,12 @@ std::string SpreadModel::noteOf(int sheet, int col, int row) const {
     return c ? c->note : std::string();
 }
 
+const std::string* SpreadModel::notePtrOf(int sheet, int col, int row) const {
+    const Sheet* s = d_->sheetAt(sheet - 1);
+    const Cell* c = s ? s->cellPtr(col, row) : nullptr;
+    return c && !c->note.empty() ? &c->note : nullptr;
+}
+
 std::string SpreadModel::formulaOf(int sheet, int col, int row) const {
     const Sheet* s = d_->sheetAt(sheet - 1);
     const Cell* c = s ? s->cellPtr(col, row) : nullptr;

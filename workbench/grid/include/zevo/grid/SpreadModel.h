@@ -263,6 +263,8 @@ public:
     CellLook look(int sheet, int col, int row) const;
     std::string textOf(int sheet, int col, int row) const;
     std::string noteOf(int sheet, int col, int row) const;
+    // The note in place (nullptr for a cell without one), for scans of whole sheets.
+    const std::string* notePtrOf(int sheet, int col, int row) const;
     std::string formulaOf(int sheet, int col, int row) const;
     CellFormat formatOf(int sheet, int col, int row) const;
     bool spanOf(int sheet, int col, int row, CellSpan& span) const;
