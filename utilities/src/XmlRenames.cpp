@@ -5,9 +5,8 @@
 #include <libxml/hash.h>
 #include <libxml/valid.h>
 
-#include <algorithm>
+#include <cstdint>
 #include <cstring>
-#include <string_view>
 #include <vector>
 
 #include "XmlInternal.h"
@@ -42,31 +41,6 @@ void replaceText(xmlDoc* doc, xmlNode* text, const std::string& value) {
     std::memcpy(content, value.c_str(), size + 1);
 }
 
-// Whether attributes of one name on elements of one name are declared IDs, asked
-// of the DTD once per pair: a batch holds a few names many times over.
-class DeclaredIds {
-public:
-    explicit DeclaredIds(xmlDoc* doc) : doc_(doc) {}
-    bool operator()(xmlAttr* a) {
-        xmlNode* element = a->parent;
-        if (element->ns) return xmlIsID(doc_, element, a) != 0;
-        for (const Known& k : known_)
-            if (k.element == element->name && k.attribute == a->name) return k.id;
-        const bool id = xmlIsID(doc_, element, a) != 0;
-        known_.push_back({element->name, a->name, id});
-        return id;
-    }
-
-private:
-    struct Known {
-        const xmlChar* element;
-        const xmlChar* attribute;
-        bool id;
-    };
-    xmlDoc* doc_;
-    std::vector<Known> known_;
-};
-
 // Puts `with` (not in any element) in the place of `a` among its element's
 // attributes; `a` is then in none.
 void replaceAttribute(xmlAttr* a, xmlAttr* with) {
@@ -97,134 +71,141 @@ xmlAttr* newAttribute(xmlDoc* doc, const xmlAttr* a, const std::string& value) {
 
 }  // namespace
 
-bool Document::setAttributeValues(const std::vector<AttributeValue>& values) {
+AttributeWrites::AttributeWrites(DocumentPtr document) : doc_(std::move(document)) {
     // Shadowed values, a table to be made anew, bulk editing: one by one.
-    if (!doc_ || bulk_ || idsStale_ || idsShadowed_) return false;
-    auto* ids = static_cast<xmlHashTablePtr>(doc_->ids);
-    const std::size_t n = values.size();
+    batch_ = doc_ && doc_->doc_ && doc_->doc_->ids && !doc_->bulk_ && !doc_->idsStale_ && !doc_->idsShadowed_;
+}
 
-    // One by one, in this order, each ID attribute would move its table entry
-    // from its old value to its new one, and a new value that an attribute
-    // earlier in the list left would be free by then. Renumbering hands values
-    // on: the new value of one attribute is the old value of another, whose
-    // entry already finds it. So the attribute that holds the new value, with
-    // its entry, takes this one's place in its element instead; only new values
-    // nobody held get new attributes, and the old values nobody takes go with
-    // their attributes. The same elements are found by the same values, with a
-    // few table updates where one by one every rename made two.
-    struct Step {
-        std::size_t from = 0;   // the step whose attribute holds this one's new value
-        bool id = false;
-        bool handsOn = false;   // holds a later step's new value
-        bool fresh = false;     // its new value was nobody's
-    };
-    std::vector<Step> steps(n);
-    // An ID attribute of the list points to its step while this runs, so that the
-    // owner of an entry is known to be in the list, and where.
-    auto stepOf = [&](const xmlAttr* a) -> std::size_t {
-        const auto* p = static_cast<const Step*>(a->_private);
-        return p >= steps.data() && p < steps.data() + n ? static_cast<std::size_t>(p - steps.data()) : n;
-    };
-    auto unmark = [&] {
-        for (std::size_t k = 0; k < n; ++k)
-            if (steps[k].id) values[k].attribute->_private = nullptr;
-    };
+AttributeWrites::~AttributeWrites() {
+    try {
+        finish();
+    } catch (...) {
+        // Attribute writes never fail towards the caller.
+    }
+}
 
-    DeclaredIds declared(doc_);
-    // Renumbered lists hand values on at a steady distance: tried before the table.
-    std::size_t distance = 0;
-    std::size_t fresh = 0, left = 0;
-    bool plain = true;
-    for (std::size_t i = 0; i < n && plain; ++i) {
-        // The attributes of a large document lie apart in memory: fetch ahead.
-        if (i + 8 < n && values[i + 8].attribute) __builtin_prefetch(values[i + 8].attribute);
-        if (i + 4 < n && values[i + 4].attribute && values[i + 4].attribute->children)
-            __builtin_prefetch(values[i + 4].attribute->children);
-        xmlAttr* a = values[i].attribute;
-        plain = a && a->doc == doc_ && !a->ns && a->parent && a->parent->type == XML_ELEMENT_NODE;
-        const xmlChar* old = plain ? singleText(a) : nullptr;
-        if (!old) break;
-        const std::string& value = values[i].value;
-        if (a->atype != XML_ATTRIBUTE_ID) {
-            // A declared ID that is not registered holds a duplicate value.
-            plain = !declared(a);
-            continue;
-        }
-        plain = ids && !a->_private && !xmlStrchr(old, ' ') && value.find(' ') == std::string::npos &&
-                !xmlStrEqual(old, toXml(value));
-        if (!plain) break;
-        a->_private = &steps[i];
-        steps[i].id = true;
-        std::size_t j = n;
-        if (distance && distance <= i && steps[i - distance].id && !steps[i - distance].handsOn) {
-            const xmlChar* held = singleText(values[i - distance].attribute);
-            if (xmlStrEqual(held, toXml(value))) j = i - distance;
-        }
-        if (j == n) {
-            auto* entry = static_cast<xmlID*>(xmlHashLookup(ids, toXml(value)));
-            if (!entry) {
-                steps[i].fresh = true;
-                ++fresh;
-                continue;
+void AttributeWrites::write(xmlAttr* attribute, const std::string& value) {
+    if (finished_ || !attribute) return;
+    if (batch_ && batched(attribute, value)) return;
+    // The write is to the element's attribute of this name, whichever attribute
+    // object is there once the batch so far is undone.
+    xmlNode* element = attribute->parent;
+    const std::string name = reinterpret_cast<const char*>(attribute->name);
+    if (batch_) fallBack();
+    Node(doc_, element).setAttribute(name, value);
+}
+
+void AttributeWrites::oneByOne(xmlAttr* attribute, const std::string& value) {
+    Node(doc_, attribute->parent).setAttribute(reinterpret_cast<const char*>(attribute->name), value);
+}
+
+bool AttributeWrites::batched(xmlAttr* a, const std::string& value) {
+    xmlDoc* doc = doc_->doc_;
+    if (a->doc != doc || a->ns || !a->parent || a->parent->type != XML_ELEMENT_NODE) return false;
+    const xmlChar* old = singleText(a);
+    if (!old) return false;
+    if (a->atype != XML_ATTRIBUTE_ID) {
+        // A declared ID that is not registered holds a duplicate value; others
+        // take their text as setAttribute would give it.
+        xmlNode* element = a->parent;
+        bool id = false, known = false;
+        for (const Declared& d : declared_)
+            if (d.element == element->name && d.attribute == a->name && !element->ns) {
+                id = d.id;
+                known = true;
+                break;
             }
-            // Held: only by an attribute earlier in the list that leaves it.
-            j = entry->attr ? stepOf(entry->attr) : n;
-            plain = j < i && !steps[j].handsOn && xmlStrEqual(singleText(entry->attr), toXml(value));
-            if (!plain) break;
-            distance = i - j;
+        if (!known) {
+            id = xmlIsID(doc, element, a) != 0;
+            if (!element->ns) declared_.push_back({element->name, a->name, id});
         }
-        steps[j].handsOn = true;
-        steps[i].from = j;
+        if (id) return false;
+        replaceText(doc, a->children, value);
+        return true;
     }
-    // The attributes whose old values nobody takes must own them, to take them away.
-    for (std::size_t k = 0; k < n && plain; ++k) {
-        if (!steps[k].id || steps[k].handsOn) continue;
-        xmlAttr* a = values[k].attribute;
-        auto* entry = static_cast<xmlID*>(xmlHashLookup(ids, singleText(a)));
-        plain = entry && entry->attr == a;
-        ++left;
+    if (a->_private || xmlStrchr(old, ' ') || value.find(' ') != std::string::npos || xmlStrEqual(old, toXml(value)))
+        return false;
+    // The attribute written before that holds this value, if any: renumbering
+    // hands values on at a steady distance, tried before the table. A registered
+    // attribute owns its value while no value is shadowed and the table is
+    // current (the document's invariant); those left at the end are checked.
+    auto stepOf = [&](const xmlAttr* b) -> std::size_t {
+        const auto mark = reinterpret_cast<std::uintptr_t>(b->_private);
+        return mark >= 1 && mark <= steps_.size() && steps_[mark - 1].attribute == b ? mark - 1 : steps_.size();
+    };
+    const std::size_t i = steps_.size();
+    std::size_t j = i;
+    if (distance_ && distance_ <= i && !steps_[i - distance_].handsOn &&
+        xmlStrEqual(singleText(steps_[i - distance_].attribute), toXml(value)))
+        j = i - distance_;
+    xmlAttr* with = nullptr;
+    if (j == i) {
+        auto* ids = static_cast<xmlHashTablePtr>(doc->ids);
+        auto* entry = static_cast<xmlID*>(xmlHashLookup(ids, toXml(value)));
+        if (entry) {
+            // Held: only by an attribute written before that leaves it.
+            j = entry->attr ? stepOf(entry->attr) : i;
+            if (j == i || steps_[j].handsOn || !xmlStrEqual(singleText(entry->attr), toXml(value))) return false;
+            distance_ = i - j;
+        } else {
+            with = newAttribute(doc, a, value);
+            if (!with) return false;
+            if (!xmlAddID(nullptr, doc, toXml(value), with)) {
+                xmlFreeProp(with);
+                return false;
+            }
+        }
     }
-    // Two attributes given one new value nobody held: the second would lose it.
-    std::vector<std::string_view> freshValues;
-    for (std::size_t k = 0; k < n && plain; ++k)
-        if (steps[k].fresh) freshValues.emplace_back(values[k].value);
-    std::sort(freshValues.begin(), freshValues.end());
-    if (std::adjacent_find(freshValues.begin(), freshValues.end()) != freshValues.end()) plain = false;
-    // The attributes for new values nobody held, made before anything changes.
-    std::vector<xmlAttr*> made;
-    made.reserve(fresh);
-    for (std::size_t k = 0; k < n && plain && left == fresh; ++k) {
-        if (!steps[k].fresh) continue;
-        made.push_back(newAttribute(doc_, values[k].attribute, values[k].value));
-        plain = made.back() != nullptr;
+    Step step{a, with ? with : steps_[j].attribute};
+    step.fresh = with != nullptr;
+    if (!step.fresh) steps_[j].handsOn = true;
+    steps_.push_back(step);
+    a->_private = reinterpret_cast<void*>(static_cast<std::uintptr_t>(i + 1));
+    replaceAttribute(a, step.with);
+    return true;
+}
+
+void AttributeWrites::fallBack() {
+    // Not the plain case: the ID attributes written so far go back to their
+    // places and values, and are written again one by one (the others were
+    // written as setAttribute writes them).
+    batch_ = false;
+    std::vector<std::string> values;
+    values.reserve(steps_.size());
+    for (const Step& step : steps_) values.emplace_back(reinterpret_cast<const char*>(singleText(step.with)));
+    for (auto it = steps_.rbegin(); it != steps_.rend(); ++it) {
+        replaceAttribute(it->with, it->attribute);
+        if (it->fresh) xmlFreeProp(it->with);
+        it->attribute->_private = nullptr;
     }
-    if (!plain || left != fresh) {
-        for (xmlAttr* a : made) xmlFreeProp(a);
-        unmark();
+    for (std::size_t k = 0; k < steps_.size(); ++k) oneByOne(steps_[k].attribute, values[k]);
+    steps_.clear();
+}
+
+bool AttributeWrites::finish() {
+    if (finished_) return batch_;
+    finished_ = true;
+    if (!batch_) return false;
+    // The attributes whose old values nobody takes leave with them; they must own them.
+    auto* ids = doc_->doc_ ? static_cast<xmlHashTablePtr>(doc_->doc_->ids) : nullptr;
+    bool owners = true;
+    for (const Step& step : steps_) {
+        if (step.handsOn) continue;
+        auto* entry = static_cast<xmlID*>(xmlHashLookup(ids, singleText(step.attribute)));
+        if (!entry || entry->attr != step.attribute) {
+            owners = false;
+            break;
+        }
+    }
+    if (!owners) {
+        fallBack();
         return false;
     }
-
-    std::vector<xmlAttr*> leaving;
-    leaving.reserve(left);
-    std::size_t next = 0;
-    for (std::size_t k = 0; k < n; ++k) {
-        if (k + 8 < n && values[k + 8].attribute && values[k + 8].attribute->children)
-            __builtin_prefetch(values[k + 8].attribute->children);
-        xmlAttr* a = values[k].attribute;
-        const Step& step = steps[k];
-        if (!step.id) {
-            replaceText(doc_, a->children, values[k].value);
-            continue;
-        }
-        xmlAttr* with = step.fresh ? made[next++] : values[step.from].attribute;
-        // A failed registration leaves the table to be made anew from the tree.
-        if (step.fresh && !xmlAddID(nullptr, doc_, toXml(values[k].value), with)) idsStale_ = true;
-        replaceAttribute(a, with);
-        if (!step.handsOn) leaving.push_back(a);
-    }
-    unmark();
+    for (const Step& step : steps_) step.attribute->_private = nullptr;
     // Their entries go with them (the table's own removal).
-    for (xmlAttr* a : leaving) xmlFreeProp(a);
+    for (const Step& step : steps_)
+        if (!step.handsOn) xmlFreeProp(step.attribute);
+    steps_.clear();
     return true;
 }
 

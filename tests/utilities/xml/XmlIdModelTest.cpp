@@ -147,7 +147,7 @@ TEST(XmlIdTable, ACellThatLostACollisionIsFoundOnceTheOwnerMovesOn) {
     EXPECT_TRUE(idTableAgreesWithTree(doc));
 }
 
-// Renumbering writes many values at once (setAttributeValues); whatever the batch,
+// Renumbering writes many values at once (AttributeWrites); whatever the batch,
 // the document and its look-ups end as the same writes one by one leave them:
 // shifts up and down across a digit-count boundary, shifts in an order that
 // meets values still held, duplicates, blanks, values held elsewhere.
@@ -213,13 +213,13 @@ TEST(XmlIdTable, WritesGivenAtOnceEndAsWritesOneByOne) {
                 break;
         }
         for (const Write& w : batch) cellsOne[w.cell].setAttribute(w.name, w.value);
-        std::vector<AttributeValue> values;
-        for (const Write& w : batch)
-            values.push_back({xmlHasProp(cellsAll[w.cell].raw(), reinterpret_cast<const xmlChar*>(w.name.c_str())),
-                              w.value});
-        if (all->setAttributeValues(values)) ++atOnce;
-        else
-            for (const Write& w : batch) cellsAll[w.cell].setAttribute(w.name, w.value);
+        {
+            AttributeWrites writes(all);
+            for (const Write& w : batch)
+                writes.write(xmlHasProp(cellsAll[w.cell].raw(), reinterpret_cast<const xmlChar*>(w.name.c_str())),
+                             w.value);
+            if (writes.finish()) ++atOnce;
+        }
 
         ASSERT_EQ(one->toString(), all->toString()) << "seed " << seed;
         std::vector<std::string> probe = kValues;

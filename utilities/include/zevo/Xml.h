@@ -33,12 +33,6 @@ struct IdChange {
 }  // namespace detail
 using DocumentPtr = std::shared_ptr<Document>;
 
-// An attribute of an element and the text it is to carry (Document::setAttributeValues).
-struct AttributeValue {
-    xmlAttr* attribute = nullptr;
-    std::string value;
-};
-
 enum class LoadStatus { Ok, NotFound, ParseError };
 
 // What a load did: a missing file is told apart from a file that is not
@@ -167,16 +161,6 @@ public:
     // tree; its IDs are registered when it is inserted.
     Node importNode(const Node& node);
 
-    // Gives attributes of this document's elements new values at once, with the
-    // result setAttribute would give writing them one by one in this order, for
-    // the plain case of renumbering: each attribute holds one text node, an ID
-    // owns its value, old and new IDs have no blanks, and each new ID value is
-    // free or left by an attribute earlier in the list. False, with nothing
-    // changed, for anything else: the caller then writes them one by one. Row
-    // shifting renumbers hundreds of thousands of identifiers this way; one by
-    // one, each would move its ID table entry from one key to another.
-    bool setAttributeValues(const std::vector<AttributeValue>& values);
-
     // Serialised text (UTF-8, with the internal DTD subset).
     std::string toString() const;
     // The same text handed to `write` as it is serialised, never held whole: the
@@ -192,6 +176,7 @@ public:
 
 private:
     friend class Node;
+    friend class AttributeWrites;
     Document() = default;
     // Parses what `parse` reads (given the parser context and options) into this
     // document; `size` is the length of the text, known beforehand.
@@ -217,6 +202,53 @@ private:
     mutable bool idsStale_ = false;
     // Some element holds a declared ID value that another element owns.
     mutable bool idsShadowed_ = false;
+};
+
+// Values written into many attributes of one document's elements, with the result
+// setAttribute gives writing them one by one in the same order. Row shifting
+// renumbers hundreds of thousands of identifiers; one by one, each would move its
+// ID table entry from one key to another. Here, as long as the writes are the
+// plain case of renumbering (each attribute one text node, an ID owning its
+// value, no blanks in old or new IDs, a new ID value free or left by an
+// attribute written before), a value handed on from one attribute to another
+// keeps its attribute and table entry: that attribute takes the other's place in
+// its element. Anything else is written one by one, the batch so far undone and
+// written again that way.
+class AttributeWrites {
+public:
+    explicit AttributeWrites(DocumentPtr document);
+    ~AttributeWrites();   // finishes
+    AttributeWrites(const AttributeWrites&) = delete;
+    AttributeWrites& operator=(const AttributeWrites&) = delete;
+
+    // `attribute` belongs to an element of the document; it may be in the place
+    // of another attribute of the same name by the end.
+    void write(xmlAttr* attribute, const std::string& value);
+    // Ends the writes: true when they went as one batch, false one by one.
+    bool finish();
+
+private:
+    struct Step {
+        xmlAttr* attribute;    // an ID attribute written
+        xmlAttr* with;         // what took its place: the holder of its new value, or a new attribute
+        bool fresh = false;    // `with` is new: the value was nobody's
+        bool handsOn = false;  // its old value went to a later write
+    };
+    bool batched(xmlAttr* attribute, const std::string& value);
+    void fallBack();
+    void oneByOne(xmlAttr* attribute, const std::string& value);
+
+    DocumentPtr doc_;
+    std::vector<Step> steps_;
+    struct Declared {
+        const void* element;
+        const void* attribute;
+        bool id;
+    };
+    std::vector<Declared> declared_;
+    std::size_t distance_ = 0;
+    bool batch_ = true;
+    bool finished_ = false;
 };
 
 // Writes `bytes` to `path` atomically (temporary file, flush, fsync, rename).

@@ -138,28 +138,26 @@ struct Address {
         parseAddress(grid, text, col, row);
     }
 
-    // Appends the moved value; an address that names no cell stays as it is.
-    void move(const grid::Spread& grid, int delta, std::vector<xml::AttributeValue>& out) const {
+    // Writes the moved value; an address that names no cell stays as it is.
+    void move(const grid::Spread& grid, int delta, xml::AttributeWrites& writes, std::string& value) const {
         if (!attribute || col == 0) return;
-        xml::AttributeValue moved{attribute, {}};
         if (plain) {
-            moved.value.assign(text.substr(0, bar + 1));
-            moved.value += std::to_string(row + delta);
+            value.assign(text.substr(0, bar + 1));
+            value += std::to_string(row + delta);
         } else {
-            moved.value = MakeCellID(grid, col, row + delta);
+            value = MakeCellID(grid, col, row + delta);
         }
-        out.push_back(std::move(moved));
+        writes.write(attribute, value);
     }
 };
 
-// Moves the identifiers of the cells at or below `fromRow`, in the given order:
-// all at once where the document can, else one by one as setAttribute writes them.
+// Moves the identifiers of the cells at or below `fromRow`, in the given order.
 template <class It>
 void moveCells(const grid::Spread& grid, const xml::DocumentPtr& document, It first, It last, int fromRow, int shift,
                int shift2) {
-    std::string scratch, scratch2;
+    std::string scratch, scratch2, value;
     ColumnSpellings spellings(grid);
-    std::vector<xml::AttributeValue> moved;
+    xml::AttributeWrites writes(document);
     // Each cell is its element, its attributes and their texts, apart from each
     // other and from the next cell's in a large document. They are fetched in
     // stages a few cells ahead, so that the memory reads of several cells overlap
@@ -167,7 +165,6 @@ void moveCells(const grid::Spread& grid, const xml::DocumentPtr& document, It fi
     constexpr std::ptrdiff_t kAhead = 6;
     const It begin = first;
     const std::ptrdiff_t count = last - first;
-    moved.reserve(static_cast<std::size_t>(count) * 2);
     auto cellAt = [&](std::ptrdiff_t at) { return at < count ? begin[at] : nullptr; };
     for (std::ptrdiff_t i = 0; first != last; ++first, ++i) {
         if (xmlNode* cell = cellAt(i + 3 * kAhead)) __builtin_prefetch(&cell->properties);
@@ -181,14 +178,10 @@ void moveCells(const grid::Spread& grid, const xml::DocumentPtr& document, It fi
             __builtin_prefetch(cell->properties->next->children);
         const Address id(grid, spellings, *first, "CellID", scratch);
         if (id.row < fromRow) continue;
-        id.move(grid, shift, moved);
-        Address(grid, spellings, *first, "CellID2", scratch2).move(grid, shift2, moved);
+        id.move(grid, shift, writes, value);
+        Address(grid, spellings, *first, "CellID2", scratch2).move(grid, shift2, writes, value);
     }
-    if (document->setAttributeValues(moved)) return;
-    for (const xml::AttributeValue& m : moved) {
-        xml::Node cell(document, m.attribute->parent);
-        cell.setAttribute(reinterpret_cast<const char*>(m.attribute->name), m.value);
-    }
+    writes.finish();
 }
 
 // What makes a row copied from a source row ready for new data, per column:
