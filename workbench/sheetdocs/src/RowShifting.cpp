@@ -3,6 +3,8 @@
 
 #include <libxml/tree.h>
 
+#include <charconv>
+#include <cstring>
 #include <exception>
 #include <string>
 #include <string_view>
@@ -115,26 +117,33 @@ struct Address {
 
     Address(const grid::Spread& grid, ColumnSpellings& spellings, xmlNode* cell, const char* name,
             std::string& scratch) {
+        // Most names differ from this one in their first letter: no call for them.
         for (xmlAttr* a = cell->properties; a; a = a->next)
-            if (xmlStrEqual(a->name, reinterpret_cast<const xmlChar*>(name))) {
+            if (a->name[0] == name[0] && std::strcmp(reinterpret_cast<const char*>(a->name), name) == 0) {
                 attribute = a;
                 break;
             }
         if (!attribute) return;
-        text = attributeText(cell, attribute, scratch);
-        bar = text.find('_');
-        const std::size_t digits = bar == std::string_view::npos ? 0 : text.size() - bar - 1;
-        if (digits >= 1 && digits <= 9 && spellings.canonical(text.substr(0, bar))) {
+        // The usual form read in one pass over the text in place.
+        const xmlNode* t = attribute->children;
+        if (t && t->type == XML_TEXT_NODE && !t->next && t->content) {
+            const char* p = reinterpret_cast<const char*>(t->content);
+            std::size_t letters = 0;
+            while (p[letters] >= 'A' && p[letters] <= 'Z') ++letters;
+            std::size_t end = letters + 1;
             int value = 0;
-            std::size_t i = bar + 1;
-            for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) value = value * 10 + (text[i] - '0');
-            if (i == text.size()) {
+            if (letters >= 1 && p[letters] == '_')
+                for (; p[end] >= '0' && p[end] <= '9' && end - letters <= 9; ++end) value = value * 10 + (p[end] - '0');
+            if (end > letters + 1 && p[end] == '\0' && spellings.canonical(std::string_view(p, letters))) {
+                text = std::string_view(p, end);
+                bar = letters;
                 plain = true;
                 col = 1;   // some column: the letters are the grid's
                 row = value;
                 return;
             }
         }
+        text = attributeText(cell, attribute, scratch);
         parseAddress(grid, text, col, row);
     }
 
@@ -142,8 +151,10 @@ struct Address {
     void move(const grid::Spread& grid, int delta, xml::AttributeWrites& writes, std::string& value) const {
         if (!attribute || col == 0) return;
         if (plain) {
-            value.assign(text.substr(0, bar + 1));
-            value += std::to_string(row + delta);
+            char digits[16];
+            const auto written = std::to_chars(digits, digits + sizeof digits, row + delta);
+            value.assign(text.data(), bar + 1);
+            value.append(digits, written.ptr);
         } else {
             value = MakeCellID(grid, col, row + delta);
         }
