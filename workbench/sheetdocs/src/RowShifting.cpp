@@ -59,22 +59,63 @@ void moveIdentifier(const grid::Spread& grid, xml::Node& cell, const char* attri
     cell.setAttribute(attribute, MakeCellID(grid, col, row + delta));
 }
 
+bool isCell(const xmlNode* node) {
+    return node->type == XML_ELEMENT_NODE && xmlStrEqual(node->name, reinterpret_cast<const xmlChar*>("Cell"));
+}
+
+// A walk through one subtree in document order, collecting its `Cell` elements.
+struct SubtreeWalk {
+    xmlNode* root = nullptr;
+    xmlNode* cur = nullptr;
+    std::vector<xmlNode*> cells;
+
+    // Visits the current node and moves on; false once the subtree is done.
+    bool step() {
+        if (isCell(cur)) cells.push_back(cur);
+        if (cur->type == XML_ELEMENT_NODE && cur->children) {
+            cur = cur->children;
+            return true;
+        }
+        while (cur != root && !cur->next) cur = cur->parent;
+        if (cur == root) return false;
+        cur = cur->next;
+        return true;
+    }
+};
+
 // The `Cell` elements of a document in document order, as raw nodes: handles would
-// cost a shared ownership count each.
+// cost a shared ownership count each. A row list is thousands of row groups side
+// by side, each a chain of cells scattered in memory: the groups are walked
+// several at a time, step by step in turn, so that the reads of their links
+// overlap instead of following one another; their cells are then put in order.
 std::vector<xmlNode*> cellElements(const xml::Document& document) {
     std::vector<xmlNode*> out;
     xmlNode* root = document.documentElement().raw();
-    xmlNode* cur = root;
-    while (cur) {
-        if (cur->type == XML_ELEMENT_NODE && xmlStrEqual(cur->name, reinterpret_cast<const xmlChar*>("Cell")))
-            out.push_back(cur);
-        if (cur->type == XML_ELEMENT_NODE && cur->children) {
-            cur = cur->children;
-            continue;
+    if (!root) return out;
+    if (isCell(root)) out.push_back(root);
+    constexpr std::size_t kTogether = 16;
+    SubtreeWalk walks[kTogether];
+    for (xmlNode* section = root->children; section; section = section->next) {
+        if (isCell(section)) out.push_back(section);
+        if (section->type != XML_ELEMENT_NODE) continue;
+        xmlNode* group = section->children;
+        while (group) {
+            std::size_t n = 0;
+            for (; group && n < kTogether; group = group->next, ++n) {
+                walks[n].root = walks[n].cur = group;
+                walks[n].cells.clear();
+            }
+            bool going[kTogether];
+            std::size_t left = n;
+            for (std::size_t k = 0; k < n; ++k) going[k] = true;
+            while (left)
+                for (std::size_t k = 0; k < n; ++k)
+                    if (going[k] && !walks[k].step()) {
+                        going[k] = false;
+                        --left;
+                    }
+            for (std::size_t k = 0; k < n; ++k) out.insert(out.end(), walks[k].cells.begin(), walks[k].cells.end());
         }
-        while (cur && cur != root && !cur->next) cur = cur->parent;
-        if (!cur || cur == root) break;
-        cur = cur->next;
     }
     return out;
 }
