@@ -129,6 +129,17 @@ bool Node::hasAttribute(const std::string& name) const {
     return isElem(node_) && xmlHasProp(node_, toXml(name)) != nullptr;
 }
 
+std::string_view attributeText(const xmlNode* element, const char* name, std::string& scratch) {
+    if (!isElem(element)) return {};
+    const xmlAttr* a = xmlHasProp(element, reinterpret_cast<const xmlChar*>(name));
+    if (!a || !a->children) return {};
+    const xmlNode* text = a->children;
+    if (text->type == XML_TEXT_NODE && !text->next && text->content)
+        return std::string_view(reinterpret_cast<const char*>(text->content));
+    scratch = attributeValue(element->doc, a);
+    return scratch;
+}
+
 std::optional<std::string> Node::attribute(const std::string& name) const {
     if (!isElem(node_)) return std::nullopt;
     xmlAttr* a = xmlHasProp(node_, toXml(name));

@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 typedef struct _xmlNode xmlNode;
@@ -219,6 +220,11 @@ std::string GetAttributeValue(const Node& node, const std::string& name);
 // Changes an existing attribute; a missing attribute or node is left alone.
 // Never fails.
 void SetAttributeValue(const Node& node, const std::string& name, const std::string& value);
+
+// The value of an attribute of a raw element, read in place when it is one text
+// node (as parsed and rewritten values are), else copied into `scratch`; "" when
+// missing. For walks over the hundreds of thousands of cells of a long list.
+std::string_view attributeText(const xmlNode* element, const char* name, std::string& scratch);
 
 // Replaces several files together: add() writes and flushes each new content to a
 // temporary file beside its target; commit() then renames them all over their

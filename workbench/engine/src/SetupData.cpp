@@ -98,8 +98,9 @@ public:
 
     void insertRowGroups(const std::vector<xml::Node>& cells) {
         grid_.setLoadEventsEnabled(false);
+        std::string scratch;
         for (const xml::Node& cell : cells) {
-            if (GetAttributeValue(cell, "FirstCell") != "1") continue;
+            if (xml::attributeText(cell.raw(), "FirstCell", scratch) != "1") continue;
             int reportRows = 0, first = 0, last = 0;
             const int rows = sheetdocs::GetRowGroupSize(grid_, cell.parent(), reportRows, first, last);
             int col = 0, row = 0;
