@@ -131,7 +131,11 @@ bool Node::hasAttribute(const std::string& name) const {
 
 std::string_view attributeText(const xmlNode* element, const char* name, std::string& scratch) {
     if (!isElem(element)) return {};
-    const xmlAttr* a = xmlHasProp(element, reinterpret_cast<const xmlChar*>(name));
+    // The element's own attributes only: xmlHasProp would also look the name up
+    // in the DTD for a default, a hash probe per missing attribute, and a default
+    // found there has no text to read (the parse already wrote defaults out).
+    const xmlAttr* a = element->properties;
+    while (a && !xmlStrEqual(a->name, reinterpret_cast<const xmlChar*>(name))) a = a->next;
     if (!a || !a->children) return {};
     const xmlNode* text = a->children;
     if (text->type == XML_TEXT_NODE && !text->next && text->content)

@@ -112,8 +112,9 @@ public:
     void writeValues(const std::vector<xml::Node>& cells) {
         grid_.setLoadEventsEnabled(true);
         bool cursorPlaced = false;
+        std::string scratch;
         for (const xml::Node& cell : cells) {
-            const std::string id = GetAttributeValue(cell, "CellID");
+            const std::string id(xml::attributeText(cell.raw(), "CellID", scratch));
             int col = 0, row = 0;
             sheetdocs::ParserCellID(grid_, id, col, row);
             if (col < 1 || row < 1) continue;   // a Cell without a grid position holds nothing to show
@@ -135,7 +136,8 @@ private:
     }
 
     void writeValue(const xml::Node& cell, const std::string& id, int col, int row) {
-        const std::string stored = GetAttributeValue(cell, "Value");
+        std::string scratch;
+        const std::string stored(xml::attributeText(cell.raw(), "Value", scratch));
         switch (grid_.cellType()) {
             case grid::CellType::Edit:
             case grid::CellType::Masked:
