@@ -138,13 +138,14 @@ private:
     void writeValue(const xml::Node& cell, const std::string& id, int col, int row) {
         std::string scratch;
         const std::string stored(xml::attributeText(cell.raw(), "Value", scratch));
-        switch (grid_.cellType()) {
+        const grid::CellType type = grid_.cellType();
+        switch (type) {
             case grid::CellType::Edit:
             case grid::CellType::Masked:
             case grid::CellType::ComboBox: {
-                const char* message = grid_.cellType() == grid::CellType::Edit     ? kMsgTooLong
-                                      : grid_.cellType() == grid::CellType::Masked ? kMsgInvalid
-                                                                                   : kMsgNotInList;
+                const char* message = type == grid::CellType::Edit     ? kMsgTooLong
+                                      : type == grid::CellType::Masked ? kMsgInvalid
+                                                                       : kMsgNotInList;
                 if (fromBlank_ && stored != grid_.text()) {
                     SetAttributeValue(cell, "Value", grid_.text());
                     return;
