@@ -59,6 +59,9 @@ bool holdsShadowedIds(xmlDoc* doc);
 // True when the subtree holds an attribute registered in the ID table.
 bool holdsRegisteredIds(xmlDoc* doc, xmlNode* node);
 
+// Records a change to some document's content (see contentRevision).
+void noteContentChange();
+
 // Suppresses libxml2's generic error output on this thread while alive (libxml2
 // reports some non-fatal problems to stderr otherwise).
 class QuietErrors {

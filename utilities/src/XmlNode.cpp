@@ -153,6 +153,7 @@ std::optional<std::string> Node::attribute(const std::string& name) const {
 
 void Node::setAttribute(const std::string& name, const std::string& value) {
     if (!isElem(node_)) throw RuntimeError(err::kObjectRequired, "Object required");
+    detail::noteContentChange();
     xmlDoc* doc = node_->doc;
     xmlAttr* a = xmlHasProp(node_, toXml(name));
     const bool wasId = a && a->atype == XML_ATTRIBUTE_ID;
@@ -301,6 +302,7 @@ void requireInsertable(const Node& self, const Node& other, bool asSibling) {
 
 void Node::appendChild(const Node& child) {
     requireInsertable(*this, child, false);
+    detail::noteContentChange();
     xmlUnlinkNode(child.raw());
     xmlAddChild(node_, child.raw());
     if (detail::registerIds(node_->doc, child.raw()) && doc_) doc_->idsShadowed_ = true;
@@ -308,6 +310,7 @@ void Node::appendChild(const Node& child) {
 
 void Node::insertAfter(const Node& node) {
     requireInsertable(*this, node, true);
+    detail::noteContentChange();
     xmlUnlinkNode(node.raw());
     xmlAddNextSibling(node_, node.raw());
     if (detail::registerIds(node_->doc, node.raw()) && doc_) doc_->idsShadowed_ = true;
@@ -315,6 +318,7 @@ void Node::insertAfter(const Node& node) {
 
 void Node::insertBefore(const Node& node) {
     requireInsertable(*this, node, true);
+    detail::noteContentChange();
     xmlUnlinkNode(node.raw());
     xmlAddPrevSibling(node_, node.raw());
     if (detail::registerIds(node_->doc, node.raw()) && doc_) doc_->idsShadowed_ = true;
@@ -322,6 +326,7 @@ void Node::insertBefore(const Node& node) {
 
 void Node::remove() {
     if (!node_) return;
+    detail::noteContentChange();
     // Its entries go with it, and another holder of one of its values may now be
     // the only one: the table is made anew on the next look-up.
     if (doc_ && detail::holdsRegisteredIds(node_->doc, node_)) doc_->idsStale_ = true;

@@ -8,6 +8,7 @@
 // it: other handles to that node must not be used afterwards. Loading into a
 // document replaces its tree, which invalidates the nodes taken from it before.
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -202,6 +203,12 @@ private:
     // Some element holds a declared ID value that another element owns.
     mutable bool idsShadowed_ = false;
 };
+
+// Grows with every change this layer makes to the content of any document (a
+// load, an attribute write, an insertion or removal). The same figure twice means
+// no document changed in between; callers compare it to skip work, such as
+// writing out a long list again to see whether it changed.
+std::uint64_t contentRevision();
 
 // Writes `bytes` to `path` atomically (temporary file, flush, fsync, rename).
 // Shared by every saver (data files, "Session.dat", exchange files, workbooks).
