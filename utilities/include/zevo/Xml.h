@@ -14,6 +14,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 typedef struct _xmlNode xmlNode;
@@ -251,6 +252,11 @@ public:
     void add(const std::string& path, const std::string& bytes);
     // The document's serialised text, written as it is made.
     void add(const std::string& path, const Document& document);
+    // Several documents at once, each written on a thread of its own (the second
+    // list of a large declaration takes most of a save). On failure nothing of
+    // this call stays staged and the error of the first failing document, in
+    // the given order, is thrown.
+    void add(const std::vector<std::pair<std::string, const Document*>>& documents);
     void commit();
 
 private:
