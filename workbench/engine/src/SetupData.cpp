@@ -1,5 +1,6 @@
 #include "zevo/engine/SetupData.h"
 
+#include <algorithm>
 #include <chrono>
 #include <ctime>
 #include <exception>
