@@ -38,6 +38,16 @@ inline int writeDataFile(const std::string& blankPath, const std::string& target
     const int rows = sheetdocs::GetRowGroupSize(letters, group, reportRows, first, last);
     // No ID table while the copies are made: the file is only written.
     doc->beginBulkEdit();
+    // A distinct ten-digit code with a right check digit for each individual.
+    auto taxCode = [](int k) {
+        static constexpr int kWeights[9] = {31, 29, 23, 19, 17, 13, 7, 5, 3};
+        for (long long prefix = 800000000LL + 3LL * k;; ++prefix) {
+            const std::string digits = std::to_string(prefix);
+            long long sum = 0;
+            for (int i = 0; i < 9; ++i) sum += kWeights[i] * (digits[static_cast<std::size_t>(i)] - '0');
+            if (sum % 11 != 0) return digits + std::to_string(10 - sum % 11);
+        }
+    };
     auto fill = [&](const xml::Node& g, int k) {
         for (const xml::Node& cell : g.childElements("Cell")) {
             int c = 0, r = 0;
@@ -55,8 +65,10 @@ inline int writeDataFile(const std::string& blankPath, const std::string& target
                 else if (letter == "AC" || letter == "AL") value = "001";
                 else if (letter == "AE" || letter == "AN") value = "00001";
             } else {
-                if (letter == "C") value = "Cá nhân số " + std::to_string(k + 1);
-                else if (letter == "E") value = std::to_string(100000000 + k);
+                // Date of the request, tax code, name and street, as a user fills them.
+                if (letter == "C") value = "01/12/2026";
+                else if (letter == "D") value = taxCode(k);
+                else if (letter == "E") value = "Cá nhân số " + std::to_string(k + 1);
                 else if (letter == "G") value = "12 Phố Huế";
             }
             if (!value.empty()) documents::SetAttributeValue(cell, "Value", value);

@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <atomic>
 #include <map>
 #include <mutex>
 
@@ -180,6 +181,16 @@ bool entityTextWithinBound(xmlDoc* doc) {
 
 }  // namespace
 
+namespace detail {
+namespace {
+// Documents are loaded on worker threads as well.
+std::atomic<std::uint64_t> gContentRevision{0};
+}  // namespace
+void noteContentChange() { gContentRevision.fetch_add(1, std::memory_order_relaxed); }
+}  // namespace detail
+
+std::uint64_t contentRevision() { return detail::gContentRevision.load(std::memory_order_relaxed); }
+
 Document::~Document() {
     if (doc_) xmlFreeDoc(doc_);
 }
@@ -188,6 +199,7 @@ DocumentPtr Document::create() { return DocumentPtr(new Document()); }
 
 LoadResult Document::load(std::size_t size, const std::function<xmlDoc*(void*, int)>& parse,
                           const std::string& url, Trust trust, Validation validation) {
+    detail::noteContentChange();
     if (doc_) {
         xmlFreeDoc(doc_);
         doc_ = nullptr;
@@ -266,6 +278,7 @@ LoadResult Document::loadFile(const std::string& path, Trust trust, Validation v
     std::FILE* in = path.empty() ? nullptr : std::fopen(path.c_str(), "rb");
     if (!in) {
         int e = errno;
+        detail::noteContentChange();
         if (doc_) {
             xmlFreeDoc(doc_);
             doc_ = nullptr;

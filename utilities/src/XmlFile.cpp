@@ -7,7 +7,9 @@
 #include <cctype>
 #include <cerrno>
 #include <cstring>
+#include <exception>
 #include <functional>
+#include <future>
 #include <string>
 #include <vector>
 
@@ -186,6 +188,30 @@ void StagedFiles::add(const std::string& path, const std::string& bytes) {
 
 void StagedFiles::add(const std::string& path, const Document& document) {
     staged_.emplace_back(writeTemporary(path, [&](const ByteWriter& write) { document.writeTo(write); }), path);
+}
+
+void StagedFiles::add(const std::vector<std::pair<std::string, const Document*>>& documents) {
+    auto write = [&documents](std::size_t i) {
+        const Document& document = *documents[i].second;
+        return writeTemporary(documents[i].first, [&](const ByteWriter& out) { document.writeTo(out); });
+    };
+    std::vector<std::future<std::string>> others;
+    for (std::size_t i = 1; i < documents.size(); ++i) others.push_back(std::async(std::launch::async, write, i));
+    std::vector<std::string> temporaries(documents.size());
+    std::exception_ptr failure;
+    for (std::size_t i = 0; i < documents.size(); ++i) {
+        try {
+            temporaries[i] = i == 0 ? write(0) : others[i - 1].get();
+        } catch (...) {
+            if (!failure) failure = std::current_exception();
+        }
+    }
+    if (failure) {
+        for (const std::string& tmp : temporaries)
+            if (!tmp.empty()) unlink(tmp.c_str());
+        std::rethrow_exception(failure);
+    }
+    for (std::size_t i = 0; i < documents.size(); ++i) staged_.emplace_back(temporaries[i], documents[i].first);
 }
 
 void StagedFiles::commit() {

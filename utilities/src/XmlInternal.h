@@ -62,6 +62,9 @@ bool holdsShadowedIds(xmlDoc* doc);
 // libxml2 looks up normalised, or a value the attribute does not own).
 bool removalLeavesStaleIds(xmlDoc* doc, xmlNode* node, bool shadowed);
 
+// Records a change to some document's content (see contentRevision).
+void noteContentChange();
+
 // Suppresses libxml2's generic error output on this thread while alive (libxml2
 // reports some non-fatal problems to stderr otherwise).
 class QuietErrors {

@@ -129,6 +129,21 @@ bool Node::hasAttribute(const std::string& name) const {
     return isElem(node_) && xmlHasProp(node_, toXml(name)) != nullptr;
 }
 
+std::string_view attributeText(const xmlNode* element, const char* name, std::string& scratch) {
+    if (!isElem(element)) return {};
+    // The element's own attributes only: xmlHasProp would also look the name up
+    // in the DTD for a default, a hash probe per missing attribute, and a default
+    // found there has no text to read (the parse already wrote defaults out).
+    const xmlAttr* a = element->properties;
+    while (a && !xmlStrEqual(a->name, reinterpret_cast<const xmlChar*>(name))) a = a->next;
+    if (!a || !a->children) return {};
+    const xmlNode* text = a->children;
+    if (text->type == XML_TEXT_NODE && !text->next && text->content)
+        return std::string_view(reinterpret_cast<const char*>(text->content));
+    scratch = attributeValue(element->doc, a);
+    return scratch;
+}
+
 std::optional<std::string> Node::attribute(const std::string& name) const {
     if (!isElem(node_)) return std::nullopt;
     xmlAttr* a = xmlHasProp(node_, toXml(name));
@@ -138,6 +153,7 @@ std::optional<std::string> Node::attribute(const std::string& name) const {
 
 void Node::setAttribute(const std::string& name, const std::string& value) {
     if (!isElem(node_)) throw RuntimeError(err::kObjectRequired, "Object required");
+    detail::noteContentChange();
     xmlDoc* doc = node_->doc;
     xmlAttr* a = xmlHasProp(node_, toXml(name));
     const bool wasId = a && a->atype == XML_ATTRIBUTE_ID;
@@ -286,6 +302,7 @@ void requireInsertable(const Node& self, const Node& other, bool asSibling) {
 
 void Node::appendChild(const Node& child) {
     requireInsertable(*this, child, false);
+    detail::noteContentChange();
     xmlUnlinkNode(child.raw());
     xmlAddChild(node_, child.raw());
     if (detail::registerIds(node_->doc, child.raw()) && doc_) doc_->idsShadowed_ = true;
@@ -293,6 +310,7 @@ void Node::appendChild(const Node& child) {
 
 void Node::insertAfter(const Node& node) {
     requireInsertable(*this, node, true);
+    detail::noteContentChange();
     xmlUnlinkNode(node.raw());
     xmlAddNextSibling(node_, node.raw());
     if (detail::registerIds(node_->doc, node.raw()) && doc_) doc_->idsShadowed_ = true;
@@ -300,6 +318,7 @@ void Node::insertAfter(const Node& node) {
 
 void Node::insertBefore(const Node& node) {
     requireInsertable(*this, node, true);
+    detail::noteContentChange();
     xmlUnlinkNode(node.raw());
     xmlAddPrevSibling(node_, node.raw());
     if (detail::registerIds(node_->doc, node.raw()) && doc_) doc_->idsShadowed_ = true;
@@ -307,6 +326,7 @@ void Node::insertBefore(const Node& node) {
 
 void Node::remove() {
     if (!node_) return;
+    detail::noteContentChange();
     // Its entries go with it as libxml2 frees its attributes. Where another holder
     // of one of its values may now be the only one, or an entry would stay, the
     // table is made anew on the next look-up.

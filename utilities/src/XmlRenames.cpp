@@ -86,6 +86,12 @@ AttributeWrites::~AttributeWrites() {
 
 void AttributeWrites::write(xmlAttr* attribute, const std::string& value) {
     if (finished_ || !attribute) return;
+    // The batch counts as a change when it starts and when it ends (a write one
+    // by one counts itself).
+    if (batch_ && !changed_) {
+        detail::noteContentChange();
+        changed_ = true;
+    }
     if (batch_ && batched(attribute, value)) return;
     // The write is to the element's attribute of this name, whichever attribute
     // object is there once the batch so far is undone.
@@ -186,6 +192,7 @@ bool AttributeWrites::finish() {
     if (finished_) return batch_;
     finished_ = true;
     if (!batch_) return false;
+    if (changed_) detail::noteContentChange();
     // The attributes whose old values nobody takes leave with them; they must own them.
     auto* ids = doc_->doc_ ? static_cast<xmlHashTablePtr>(doc_->doc_->ids) : nullptr;
     bool owners = true;

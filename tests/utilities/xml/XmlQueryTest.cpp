@@ -86,3 +86,36 @@ TEST(XmlQuery, EditsThatWouldBreakTheTreeAreRefused) {
     EXPECT_EQ(validity.parent(), menu);
     EXPECT_EQ(root.elementsByTagName("Validity").size(), 2u);
 }
+
+// Autosave trusts the revision to tell it that nothing changed: every edit of the
+// layer has to move it, reads must not.
+TEST(XmlQuery, EveryEditMovesTheContentRevision) {
+    auto doc = Document::fromString("<A><B x=\"1\"/></A>");
+    Node b = doc->documentElement().firstChildElement("B");
+    std::uint64_t seen = contentRevision();
+    auto moved = [&] {
+        const std::uint64_t now = contentRevision();
+        const bool changed = now != seen;
+        seen = now;
+        return changed;
+    };
+    (void)doc->toString();
+    (void)GetAttributeValue(b, "x");
+    (void)b.cloneDeep();
+    EXPECT_FALSE(moved()) << "reads and unlinked copies change nothing";
+    b.setAttribute("x", "2");
+    EXPECT_TRUE(moved());
+    b.insertAfter(b.cloneDeep());
+    EXPECT_TRUE(moved());
+    b.insertBefore(b.cloneDeep());
+    EXPECT_TRUE(moved());
+    b.appendChild(b.cloneDeep());
+    EXPECT_TRUE(moved());
+    Node last = doc->documentElement().firstChildElement("B").nextSiblingElement("B");
+    last.remove();
+    EXPECT_TRUE(moved());
+    doc->loadString("<A/>");
+    EXPECT_TRUE(moved());
+    doc->loadFile("/nonexistent/zevo/none.xml");
+    EXPECT_TRUE(moved()) << "a failed load empties the document";
+}

@@ -96,6 +96,20 @@ TEST(XmlSave, FilesHoldExactlyTheSerialisedText) {
     bulk->save(dir.file("Bulk.xml"));
     EXPECT_EQ(readText(dir.file("Bulk.xml")), text);
     EXPECT_EQ(bulk->toString(), text);
+
+    // Written side by side, on threads of their own.
+    {
+        StagedFiles files;
+        files.add({{dir.file("One.xml"), doc.get()}, {dir.file("Two.xml"), bulk.get()}});
+        files.commit();
+    }
+    EXPECT_EQ(readText(dir.file("One.xml")), text);
+    EXPECT_EQ(readText(dir.file("Two.xml")), text);
+    // One that cannot be written leaves nothing of the others behind either.
+    EXPECT_THROW(StagedFiles().add({{dir.file("One.xml"), doc.get()}, {dir.file("none/Two.xml"), doc.get()},
+                                    {dir.file("Three.xml"), bulk.get()}}),
+                 zevo::RuntimeError);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 5);
 }
 
 TEST(XmlSave, FailuresMapToErrorNumbersAndKeepTheOldFile) {

@@ -115,6 +115,30 @@ TEST_F(RecoveryTest, UnsavedEditsComeBackAfterACrashAsUnsavedChanges) {
     EXPECT_NE(readFile(dataFile("BK_DKT.xml")).find("Trần Thị Bình"), std::string::npos);
 }
 
+// Autosave skips writing the documents out when nothing changed since it last
+// looked; every kind of change must still reach the copy.
+TEST_F(RecoveryTest, EveryKindOfChangeReachesTheNextCopy) {
+    start();
+    if (HasFatalFailure()) return;
+    fillValidDeclaration();
+    if (HasFatalFailure()) return;
+    ASSERT_TRUE(controller_->autosave());
+    EXPECT_FALSE(controller_->autosave());
+    grid().userShowSheet(1);
+    grid().userMoveTo(col("K"), 38);
+    grid().userKeyUp(grid::keys::kF5, 0);
+    EXPECT_TRUE(controller_->autosave()) << "a row added";
+    EXPECT_FALSE(controller_->autosave());
+    grid().userMoveTo(col("K"), 39);
+    grid().userKeyUp(grid::keys::kF6, 0);
+    EXPECT_TRUE(controller_->autosave()) << "a row deleted";
+    grid().userEdit(col("K"), 38, "Nguyễn Văn Ân");
+    EXPECT_TRUE(controller_->autosave()) << "a value typed";
+    const RecoveryCopy copy = RecoveryStore(clsVariables().DataFolder()).probe("100_7", 2);
+    ASSERT_EQ(copy.sheets.size(), 2u);
+    EXPECT_EQ(readFile(copy.sheets[0]), documents()[0]) << "the copy holds the last state";
+}
+
 TEST_F(RecoveryTest, DiscardingOpensTheSavedDeclaration) {
     start();
     if (HasFatalFailure()) return;

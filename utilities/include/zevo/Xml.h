@@ -8,10 +8,13 @@
 // it: other handles to that node must not be used afterwards. Loading into a
 // document replaces its tree, which invalidates the nodes taken from it before.
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 typedef struct _xmlNode xmlNode;
@@ -204,6 +207,12 @@ private:
     mutable bool idsShadowed_ = false;
 };
 
+// Grows with every change this layer makes to the content of any document (a
+// load, an attribute write, an insertion or removal). The same figure twice means
+// no document changed in between; callers compare it to skip work, such as
+// writing out a long list again to see whether it changed.
+std::uint64_t contentRevision();
+
 // Values written into many attributes of one document's elements, with the result
 // setAttribute gives writing them one by one in the same order. Row shifting
 // renumbers hundreds of thousands of identifiers; one by one, each would move its
@@ -248,6 +257,7 @@ private:
     std::vector<Declared> declared_;
     std::size_t distance_ = 0;
     bool batch_ = true;
+    bool changed_ = false;
     bool finished_ = false;
 };
 
@@ -269,6 +279,11 @@ std::string GetAttributeValue(const Node& node, const std::string& name);
 // Never fails.
 void SetAttributeValue(const Node& node, const std::string& name, const std::string& value);
 
+// The value of an attribute of a raw element, read in place when it is one text
+// node (as parsed and rewritten values are), else copied into `scratch`; "" when
+// missing. For walks over the hundreds of thousands of cells of a long list.
+std::string_view attributeText(const xmlNode* element, const char* name, std::string& scratch);
+
 // Replaces several files together: add() writes and flushes each new content to a
 // temporary file beside its target; commit() then renames them all over their
 // targets. A failing add() leaves every target as it was; temporaries not
@@ -287,6 +302,11 @@ public:
     void add(const std::string& path, const std::string& bytes);
     // The document's serialised text, written as it is made.
     void add(const std::string& path, const Document& document);
+    // Several documents at once, each written on a thread of its own (the second
+    // list of a large declaration takes most of a save). On failure nothing of
+    // this call stays staged and the error of the first failing document, in
+    // the given order, is thrown.
+    void add(const std::vector<std::pair<std::string, const Document*>>& documents);
     void commit();
 
 private:

@@ -128,6 +128,7 @@ void saveActiveSheetDocuments(const xml::Node& menuEntry, const xml::Node& valid
     xml::StagedFiles own;
     xml::StagedFiles& files = staged ? *staged : own;
     auto sheets = validity.childElements("Sheet");
+    std::vector<std::pair<std::string, const xml::Document*>> documents;
     for (size_t i = 0; i < sheets.size(); ++i) {
         if (!isActiveForSave(sheets[i])) continue;
         xml::DocumentPtr doc = session.Data(static_cast<int>(i));
@@ -139,8 +140,9 @@ void saveActiveSheetDocuments(const xml::Node& menuEntry, const xml::Node& valid
             std::filesystem::permissions(path, std::filesystem::perms::owner_read |
                                                    std::filesystem::perms::owner_write,
                                          std::filesystem::perm_options::add, ec);
-        files.add(path, *doc);
+        documents.emplace_back(path, doc.get());
     }
+    files.add(documents);
     if (!staged) own.commit();
 }
 

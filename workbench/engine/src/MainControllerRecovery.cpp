@@ -73,6 +73,14 @@ bool serialisedDocuments(std::vector<std::string>& out) {
     return !out.empty();
 }
 
+// Which documents are open and the content revision they are at.
+std::pair<std::uint64_t, std::vector<const void*>> documentsState() {
+    clsVariables vars;
+    std::pair<std::uint64_t, std::vector<const void*>> state{xml::contentRevision(), {}};
+    for (int i = 0; i <= vars.xmlDataCount(); ++i) state.second.push_back(vars.Data(i).get());
+    return state;
+}
+
 std::string checksumOf(const std::vector<std::string>& documents) {
     std::string all;
     for (const std::string& doc : documents) all += contentChecksum(doc) + ":";
@@ -84,12 +92,20 @@ std::string checksumOf(const std::vector<std::string>& documents) {
 bool MainController::autosave() {
     if (!recovery_.armed || unloaded_ || session_.startUp || !IsAdjustData()) return false;
     try {
+        // Writing out a long list costs half a second; when nothing changed since
+        // the last look there is nothing to compare (a focus change, an idle minute).
+        auto state = documentsState();
+        if (state == recovery_.lastState) return false;
         std::vector<std::string> documents;
         if (!serialisedDocuments(documents)) return false;
         const std::string checksum = checksumOf(documents);
-        if (checksum == recovery_.lastChecksum) return false;
+        if (checksum == recovery_.lastChecksum) {
+            recovery_.lastState = std::move(state);
+            return false;
+        }
         RecoveryStore(clsVariables().DataFolder()).write(menuId(), documents, std::time(nullptr));
         recovery_.lastChecksum = checksum;
+        recovery_.lastState = std::move(state);
         recovery_.lastError.clear();
         return true;
     } catch (const std::exception& e) {
@@ -160,7 +176,10 @@ void MainController::restoreRecovery(const std::vector<std::string>& sheetFiles)
     for (int i = 0; i <= vars.AdjustDataCount(); ++i) vars.AdjustData(i, true);
     vars.DataChanged(true);
     std::vector<std::string> documents;
-    if (serialisedDocuments(documents)) recovery_.lastChecksum = checksumOf(documents);
+    if (serialisedDocuments(documents)) {
+        recovery_.lastChecksum = checksumOf(documents);
+        recovery_.lastState = documentsState();
+    }
     view().gridChanged();
 }
 
@@ -168,6 +187,7 @@ void MainController::recoveryAfterSave() {
     recovery_.savedThisRun = true;
     if (!recovery_.armed) return;
     recovery_.lastChecksum.clear();
+    recovery_.lastState.reset();
     RecoveryStore(clsVariables().DataFolder()).discard();
 }
 
@@ -176,6 +196,7 @@ void MainController::recoveryBeforeReload() {
     // its backup, an import): its unsaved changes are not to come back.
     if (!recovery_.armed) return;
     recovery_.lastChecksum.clear();
+    recovery_.lastState.reset();
     RecoveryStore(clsVariables().DataFolder()).discard();
 }
 

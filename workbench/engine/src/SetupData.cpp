@@ -1,9 +1,14 @@
 #include "zevo/engine/SetupData.h"
 
+#include <malloc.h>
+
+#include <algorithm>
 #include <chrono>
 #include <ctime>
 #include <exception>
 #include <filesystem>
+#include <future>
+#include <optional>
 #include <system_error>
 #include <vector>
 
@@ -96,8 +101,9 @@ public:
 
     void insertRowGroups(const std::vector<xml::Node>& cells) {
         grid_.setLoadEventsEnabled(false);
+        std::string scratch;
         for (const xml::Node& cell : cells) {
-            if (GetAttributeValue(cell, "FirstCell") != "1") continue;
+            if (xml::attributeText(cell.raw(), "FirstCell", scratch) != "1") continue;
             int reportRows = 0, first = 0, last = 0;
             const int rows = sheetdocs::GetRowGroupSize(grid_, cell.parent(), reportRows, first, last);
             int col = 0, row = 0;
@@ -109,8 +115,9 @@ public:
     void writeValues(const std::vector<xml::Node>& cells) {
         grid_.setLoadEventsEnabled(true);
         bool cursorPlaced = false;
+        std::string scratch;
         for (const xml::Node& cell : cells) {
-            const std::string id = GetAttributeValue(cell, "CellID");
+            const std::string id(xml::attributeText(cell.raw(), "CellID", scratch));
             int col = 0, row = 0;
             sheetdocs::ParserCellID(grid_, id, col, row);
             if (col < 1 || row < 1) continue;   // a Cell without a grid position holds nothing to show
@@ -132,14 +139,16 @@ private:
     }
 
     void writeValue(const xml::Node& cell, const std::string& id, int col, int row) {
-        const std::string stored = GetAttributeValue(cell, "Value");
-        switch (grid_.cellType()) {
+        std::string scratch;
+        const std::string stored(xml::attributeText(cell.raw(), "Value", scratch));
+        const grid::CellType type = grid_.cellType();
+        switch (type) {
             case grid::CellType::Edit:
             case grid::CellType::Masked:
             case grid::CellType::ComboBox: {
-                const char* message = grid_.cellType() == grid::CellType::Edit     ? kMsgTooLong
-                                      : grid_.cellType() == grid::CellType::Masked ? kMsgInvalid
-                                                                                   : kMsgNotInList;
+                const char* message = type == grid::CellType::Edit     ? kMsgTooLong
+                                      : type == grid::CellType::Masked ? kMsgInvalid
+                                                                       : kMsgNotInList;
                 if (fromBlank_ && stored != grid_.text()) {
                     SetAttributeValue(cell, "Value", grid_.text());
                     return;
@@ -221,7 +230,55 @@ private:
     bool fromBlank_;
 };
 
+// Parses the data files of the later sheets on a worker thread while the first
+// sheet fills the grid: a long second list takes longer to parse than the first
+// takes to parse and show. Each file is read exactly as the sheet's own turn would
+// read it; a parse that is not wanted in the end (a new declaration loads blank
+// documents) is simply dropped.
+class SheetPrefetch {
+public:
+    struct Parsed {
+        xml::DocumentPtr doc;
+        xml::LoadResult result;
+    };
+
+    SheetPrefetch() { UseOneMallocArena(); }
+
+    void start(int index, const std::string& path) {
+        jobs_.resize(std::max<std::size_t>(jobs_.size(), static_cast<std::size_t>(index) + 1));
+        Job& job = jobs_[static_cast<std::size_t>(index)];
+        job.path = path;
+        job.parsed = std::async(std::launch::async, [path] {
+            Parsed out{xml::Document::create(), {}};
+            out.result = loadSheetDocument(*out.doc, path);
+            return out;
+        });
+    }
+
+    // The parse of `path` for this sheet, when one was started for that path.
+    std::optional<Parsed> take(int index, const std::string& path) {
+        if (static_cast<std::size_t>(index) >= jobs_.size()) return std::nullopt;
+        Job& job = jobs_[static_cast<std::size_t>(index)];
+        if (!job.parsed.valid() || job.path != path) return std::nullopt;
+        return job.parsed.get();
+    }
+
+private:
+    struct Job {
+        std::string path;
+        std::future<Parsed> parsed;
+    };
+    std::vector<Job> jobs_;
+};
+
 }  // namespace
+
+void UseOneMallocArena() {
+#ifdef __GLIBC__
+    static const bool once = mallopt(M_ARENA_MAX, 1) == 1;
+    (void)once;
+#endif
+}
 
 void SetupData(DeclarationSession& session, grid::Spread& grid) {
     try {
@@ -234,6 +291,12 @@ void SetupData(DeclarationSession& session, grid::Spread& grid) {
         if (entries.empty())
             throw RuntimeError(err::kSubscriptOutOfRange, "The template version has no sheets");
         vars.xmlDataReDim(static_cast<int>(entries.size()) - 1);
+        auto dataPathOf = [&](int i) {
+            if (static_cast<std::size_t>(i) < session.sheetSources.size()) return session.sheetSources[i];
+            return documents::sheetDataFilePath(menu, entries[i]);
+        };
+        SheetPrefetch prefetch;
+        for (int i = 1; i <= vars.xmlDataCount(); ++i) prefetch.start(i, dataPathOf(i));
         bool tryDataFiles = true;
         for (int i = 0; i <= vars.xmlDataCount(); ++i) {
             const int sheet = i + 1;
@@ -241,16 +304,21 @@ void SetupData(DeclarationSession& session, grid::Spread& grid) {
             session.currentSheet = sheet;
             bool fromBlank = false;
             xml::DocumentPtr doc = xml::Document::create();
-            vars.Data(i, doc);
             const xml::Node entry = entries[i];
             const std::string blankPath = documents::blankSheetDocumentPath(entry);
-            std::string dataPath = documents::sheetDataFilePath(menu, entry);
-            if (static_cast<std::size_t>(i) < session.sheetSources.size()) dataPath = session.sheetSources[i];
+            const std::string dataPath = dataPathOf(i);
 
             xml::LoadResult result;
             if (tryDataFiles) {
-                result = loadSheetDocument(*doc, dataPath);
+                if (auto parsed = prefetch.take(i, dataPath)) {
+                    doc = parsed->doc;
+                    result = parsed->result;
+                } else {
+                    result = loadSheetDocument(*doc, dataPath);
+                }
+                vars.Data(i, doc);
             } else {
+                vars.Data(i, doc);
                 result = loadSheetDocument(*doc, blankPath);
                 fromBlank = true;
             }

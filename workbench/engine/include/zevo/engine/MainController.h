@@ -4,9 +4,12 @@
 // whole-declaration check with its cell marks, the status line, F1 help and
 // shutdown. It owns the grid model, the rule object and the declaration session;
 // the window (MainView) only shows its state and forwards user actions.
+#include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "zevo/Xml.h"
@@ -220,6 +223,9 @@ private:
         bool armed = false;          // offerRecovery ran: the copy is ours to write
         bool savedThisRun = false;   // an exit then keeps a backup of the data files
         std::string lastChecksum;    // of the documents the copy holds
+        // The documents and their content revision when that checksum was taken:
+        // while they stay the same, nothing needs writing out to compare.
+        std::optional<std::pair<std::uint64_t, std::vector<const void*>>> lastState;
         std::string lastError;       // logged once, not every minute
     } recovery_;
 

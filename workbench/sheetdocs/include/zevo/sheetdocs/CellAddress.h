@@ -6,6 +6,9 @@
 #include <cstdint>
 #include <exception>
 #include <string>
+#include <string_view>
+
+#include <libxml/tree.h>
 
 #include "zevo/ErrorLog.h"
 #include "zevo/RuntimeError.h"
@@ -25,6 +28,19 @@ inline std::int32_t roundToInt32(double v) {
     return static_cast<std::int32_t>(r);
 }
 
+// The row part of an address (after its "_"). Rows are plain digits nearly always
+// ("K_10038"): they are read without the general number scan, which loading and
+// row shifting would pay per cell.
+inline int rowPart(std::string_view digits) {
+    if (!digits.empty() && digits.size() <= 9 &&
+        digits.find_first_not_of("0123456789") == std::string_view::npos) {
+        int value = 0;
+        for (char c : digits) value = value * 10 + (c - '0');
+        return value;
+    }
+    return roundToInt32(text::leadingNumber(std::string(digits)));
+}
+
 }  // namespace detail
 
 // Grid position of an address. No "_" (or the empty text) gives (0, 0); a column
@@ -39,19 +55,21 @@ inline void ParserCellID(const grid::Spread& grid, const std::string& address, i
             return;
         }
         col = grid.colNumber(address.substr(0, pos));
-        // Rows are plain digits nearly always ("K_10038"): read them without the
-        // general number scan, which loading and row shifting would pay per cell.
-        const std::size_t digits = address.size() - pos - 1;
-        if (digits >= 1 && digits <= 9 &&
-            address.find_first_not_of("0123456789", pos + 1) == std::string::npos) {
-            int value = 0;
-            for (std::size_t i = pos + 1; i < address.size(); ++i) value = value * 10 + (address[i] - '0');
-            row = value;
-            return;
-        }
-        row = detail::roundToInt32(text::leadingNumber(address.substr(pos + 1)));
+        row = detail::rowPart(std::string_view(address).substr(pos + 1));
     } catch (const std::exception& e) {
         WriteErrorLog("mdlFunctions", "ParserCellID", e);
+    }
+}
+
+// The row ParserCellID reads from an address, without its column: 0 without "_".
+// Errors are logged and give 0.
+inline int RowOfCellID(std::string_view address) {
+    try {
+        const std::size_t pos = address.find('_');
+        return pos == std::string_view::npos ? 0 : detail::rowPart(address.substr(pos + 1));
+    } catch (const std::exception& e) {
+        WriteErrorLog("mdlFunctions", "ParserCellID", e);
+        return 0;
     }
 }
 
@@ -83,20 +101,21 @@ inline void GetCellSpan(const grid::Spread& grid, int& col, int& row, int* cols 
 // from the "CellID"s, with its first and last row) and on the printed sheet
 // (reportRows, from the "CellID2"s). A null group returns 0 with first row 100000
 // and last row 0 and leaves reportRows alone. Traps nothing.
-inline int GetRowGroupSize(const grid::Spread& grid, const xml::Node& rowGroup, int& reportRows,
-                           int& firstRow, int& lastRow) {
+inline int GetRowGroupSize(const grid::Spread&, const xml::Node& rowGroup, int& reportRows, int& firstRow,
+                           int& lastRow) {
     firstRow = 100000;
     lastRow = 0;
     if (rowGroup.isNull()) return 0;
     int firstReport = 100000, lastReport = 0;
-    for (const xml::Node& cell : rowGroup.childElements("Cell")) {
-        int c = 0, r = 0;
-        ParserCellID(grid, cell.attribute("CellID").value_or(""), c, r);
+    // Read in place: loading asks this of every row group of a list.
+    std::string scratch;
+    for (const xmlNode* cell = rowGroup.raw()->children; cell; cell = cell->next) {
+        if (cell->type != XML_ELEMENT_NODE || !xmlStrEqual(cell->name, reinterpret_cast<const xmlChar*>("Cell")))
+            continue;
+        int r = RowOfCellID(xml::attributeText(cell, "CellID", scratch));
         if (r < firstRow) firstRow = r;
         if (r > lastRow) lastRow = r;
-        c = 0;
-        r = 0;
-        ParserCellID(grid, cell.attribute("CellID2").value_or(""), c, r);
+        r = RowOfCellID(xml::attributeText(cell, "CellID2", scratch));
         if (r < firstReport) firstReport = r;
         if (r > lastReport) lastReport = r;
     }
