@@ -198,7 +198,9 @@ TEST(RowShifting, DeletingAGroupMovesTheRowsBelowUpAsWritingThemOneByOneWould) {
     ListFixture f(60);   // rows 4 to 123: the shift crosses 100 and 99
     DeleteRow(f.grid, 1, 6, 2);
     f.doc->elementById("A_6").parent().remove();
+    const std::uint64_t revision = zevo::xml::contentRevision();
     DecreaseRowInDOM(f.grid, 1, 7, 2, 3);
+    EXPECT_NE(zevo::xml::contentRevision(), revision) << "the renumbered document would not be saved";
     EXPECT_EQ(f.doc->toString(), ref.doc->toString());
     f.expectInStep();
     EXPECT_TRUE(f.doc->elementById("A_122").isNull());
