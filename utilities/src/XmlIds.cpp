@@ -101,10 +101,16 @@ bool holdsShadowedIds(xmlDoc* doc) {
     });
 }
 
-bool holdsRegisteredIds(xmlDoc*, xmlNode* node) {
-    return forEachElement(node, [](xmlNode* element) {
-        for (xmlAttr* a = element->properties; a; a = a->next)
-            if (a->atype == XML_ATTRIBUTE_ID) return true;
+bool removalLeavesStaleIds(xmlDoc* doc, xmlNode* node, bool shadowed) {
+    return forEachElement(node, [&](xmlNode* element) {
+        for (xmlAttr* a = element->properties; a; a = a->next) {
+            if (a->atype != XML_ATTRIBUTE_ID) continue;
+            if (shadowed || !doc) return true;
+            xmlChar* value = xmlNodeListGetString(doc, a->children, 1);
+            const bool plain = value && !xmlStrchr(value, ' ') && xmlGetID(doc, value) == a;
+            xmlFree(value);
+            if (!plain) return true;
+        }
         return false;
     });
 }

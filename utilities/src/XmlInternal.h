@@ -56,8 +56,11 @@ bool rebuildIds(xmlDoc* doc);
 // duplicate the parser left unregistered).
 bool holdsShadowedIds(xmlDoc* doc);
 
-// True when the subtree holds an attribute registered in the ID table.
-bool holdsRegisteredIds(xmlDoc* doc, xmlNode* node);
+// True when removing the subtree leaves the ID table to be made anew: it holds an
+// attribute registered in the table, and another element may hold its value
+// (`shadowed`), or the table would keep the entry (a value with blanks, which
+// libxml2 looks up normalised, or a value the attribute does not own).
+bool removalLeavesStaleIds(xmlDoc* doc, xmlNode* node, bool shadowed);
 
 // Records a change to some document's content (see contentRevision).
 void noteContentChange();

@@ -327,9 +327,10 @@ void Node::insertBefore(const Node& node) {
 void Node::remove() {
     if (!node_) return;
     detail::noteContentChange();
-    // Its entries go with it, and another holder of one of its values may now be
-    // the only one: the table is made anew on the next look-up.
-    if (doc_ && detail::holdsRegisteredIds(node_->doc, node_)) doc_->idsStale_ = true;
+    // Its entries go with it as libxml2 frees its attributes. Where another holder
+    // of one of its values may now be the only one, or an entry would stay, the
+    // table is made anew on the next look-up.
+    if (doc_ && detail::removalLeavesStaleIds(node_->doc, node_, doc_->idsShadowed_)) doc_->idsStale_ = true;
     xmlUnlinkNode(node_);
     xmlFreeNode(node_);
     node_ = nullptr;

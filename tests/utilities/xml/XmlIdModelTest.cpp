@@ -4,7 +4,9 @@
 // carries finds nothing. Checked against the tree itself after every step of
 // random sequences, plus the sequences that once broke it.
 #include <gtest/gtest.h>
+#include <libxml/tree.h>
 
+#include <algorithm>
 #include <map>
 #include <random>
 #include <string>
@@ -143,6 +145,99 @@ TEST(XmlIdTable, ACellThatLostACollisionIsFoundOnceTheOwnerMovesOn) {
     EXPECT_EQ(doc->elementById("K_6"), seven) << "its edits would be dropped";
     EXPECT_EQ(doc->elementById("K_5"), six);
     EXPECT_TRUE(idTableAgreesWithTree(doc));
+}
+
+// Renumbering writes many values at once (AttributeWrites); whatever the batch,
+// the document and its look-ups end as the same writes one by one leave them:
+// shifts up and down across a digit-count boundary, shifts in an order that
+// meets values still held, duplicates, blanks, values held elsewhere.
+TEST(XmlIdTable, WritesGivenAtOnceEndAsWritesOneByOne) {
+    const std::vector<std::string> cols = {"A", "B", "C"};
+    auto build = [&](int groups) {
+        std::string xml = std::string(zevo::test::kSheetDtd) + "<Sections><Section>";
+        for (int r = 95; r < 95 + groups; ++r) {
+            xml += "<Cells>";
+            for (const std::string& c : cols)
+                xml += "<Cell CellID=\"" + c + "_" + std::to_string(r) + "\" CellID2=\"" + c + "_" +
+                       std::to_string(r + 3) + "\" Value=\"" + c + std::to_string(r) + "\"/>";
+            xml += "</Cells>";
+        }
+        xml += "</Section></Sections>";
+        return Document::fromString(xml, nullptr, Trust::Installed);
+    };
+    auto indexOf = [](const DocumentPtr& doc, const Node& n) {
+        const std::vector<Node> cells = doc->elementsByTagName("Cell");
+        return n.isNull() ? -1 : static_cast<int>(std::find(cells.begin(), cells.end(), n) - cells.begin());
+    };
+    int atOnce = 0;
+    for (unsigned seed = 1; seed <= 400; ++seed) {
+        std::mt19937 rng(seed);
+        auto pick = [&](std::size_t n) { return static_cast<std::size_t>(rng() % n); };
+        const int groups = 3 + static_cast<int>(pick(6));
+        auto one = build(groups), all = build(groups);
+        std::vector<Node> cellsOne = one->elementsByTagName("Cell"), cellsAll = all->elementsByTagName("Cell");
+        if (pick(6) == 0) {   // a value held twice before the batch
+            const std::size_t k = pick(cellsOne.size());
+            cellsOne[k].setAttribute("CellID", "A_96");
+            cellsAll[k].setAttribute("CellID", "A_96");
+        }
+        // The batch: cell, attribute, value.
+        struct Write {
+            std::size_t cell;
+            std::string name, value;
+        };
+        std::vector<Write> batch;
+        const int delta = static_cast<int>(pick(3)) + 1;
+        const bool down = pick(2) == 0;   // rows move down (an insertion) or up (a deletion)
+        const std::size_t from = pick(cellsOne.size());
+        for (std::size_t step = 0; step < cellsOne.size() - from; ++step) {
+            const std::size_t k = down ? cellsOne.size() - 1 - step : from + step;
+            const int row = 95 + static_cast<int>(k / cols.size());
+            const std::string& c = cols[k % cols.size()];
+            batch.push_back({k, "CellID", c + "_" + std::to_string(down ? row + delta : row - delta)});
+            batch.push_back({k, "CellID2", c + "_" + std::to_string(down ? row + 3 + delta : row + 3 - delta)});
+        }
+        switch (pick(4)) {
+            case 0:
+                break;   // a plain shift
+            case 1:      // the wrong order: values still held when they are wanted
+                std::reverse(batch.begin(), batch.end());
+                break;
+            case 2:      // one value replaced: a duplicate, a blank, a value held outside the list
+                if (!batch.empty())
+                    batch[pick(batch.size())].value =
+                        pick(2) ? kValues[pick(kValues.size())] : batch[pick(batch.size())].value;
+                break;
+            default:     // one cell written twice
+                if (!batch.empty()) batch.push_back(batch[pick(batch.size())]);
+                break;
+        }
+        for (const Write& w : batch) cellsOne[w.cell].setAttribute(w.name, w.value);
+        {
+            AttributeWrites writes(all);
+            for (const Write& w : batch)
+                writes.write(xmlHasProp(cellsAll[w.cell].raw(), reinterpret_cast<const xmlChar*>(w.name.c_str())),
+                             w.value);
+            if (writes.finish()) ++atOnce;
+        }
+
+        ASSERT_EQ(one->toString(), all->toString()) << "seed " << seed;
+        std::vector<std::string> probe = kValues;
+        for (const Node& cell : cellsOne) probe.push_back(cell.attribute("CellID").value_or(""));
+        for (int r = 90; r < 105 + groups; ++r)
+            for (const std::string& c : cols) probe.push_back(c + "_" + std::to_string(r));
+        for (const std::string& value : probe)
+            ASSERT_EQ(indexOf(one, one->elementById(value)), indexOf(all, all->elementById(value)))
+                << "seed " << seed << ": " << value;
+        ASSERT_TRUE(idTableAgreesWithTree(all)) << "seed " << seed << "\n  " << describe(all);
+        // Attributes that changed places are linked as their elements' own.
+        for (const Node& cell : cellsAll) {
+            xmlAttr* prev = nullptr;
+            for (xmlAttr* a = cell.raw()->properties; a; prev = a, a = a->next)
+                ASSERT_TRUE(a->parent == cell.raw() && a->prev == prev) << "seed " << seed;
+        }
+    }
+    EXPECT_GT(atOnce, 100) << "the batches that can be written at once are";
 }
 
 }  // namespace

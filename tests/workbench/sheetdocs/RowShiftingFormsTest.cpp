@@ -63,3 +63,40 @@ TEST(RowShiftingForms, OddIdentifierFormsMoveAsTheAddressParserReadsThem) {
     EXPECT_EQ(doc->elementById("C_7"), cells[2]);
     EXPECT_TRUE(doc->elementById("C_05").isNull());
 }
+
+TEST(RowShiftingForms, CellsAtAnyDepthAmongOtherNodesAllMoveOnce) {
+    SpreadModel grid;
+    grid.setMaxCols(30);
+    grid.setMaxRows(200);
+    // Cells straight under the root, in groups, in groups within groups, among
+    // text and comments, and a group of many: every one moves, once.
+    const std::string xml = std::string(R"(<?xml version="1.0" encoding="UTF-8"?>
+<!DOCTYPE Sections [
+<!ELEMENT Sections ANY>
+<!ELEMENT Cells ANY>
+<!ELEMENT Cell EMPTY>
+<!ATTLIST Cell CellID ID #REQUIRED CellID2 CDATA #IMPLIED>
+]>
+<Sections><Cell CellID="A_1"/> <Cells><Cell CellID="A_2"/><!-- note --><Cells><Cell CellID="A_3"/>text<Cells/>
+<Cells><Cell CellID="A_4"/></Cells></Cells><Cell CellID="A_5"/></Cells><Cell CellID="A_6"/><Cells>)") +
+                            [] {
+                                std::string many;
+                                for (int r = 7; r <= 120; ++r) many += "<Cell CellID=\"B_" + std::to_string(r) + "\"/>";
+                                return many;
+                            }() +
+                            "</Cells></Sections>";
+    auto doc = zevo::xml::Document::fromString(xml, nullptr, zevo::xml::Trust::Installed);
+    ASSERT_FALSE(doc->isEmpty());
+    std::vector<std::string> before;
+    for (const zevo::xml::Node& cell : doc->elementsByTagName("Cell")) before.push_back(*cell.attribute("CellID"));
+    IncreaseRowInDOM(grid, doc, 1, 3, 0);
+    const std::vector<zevo::xml::Node> cells = doc->elementsByTagName("Cell");
+    ASSERT_EQ(cells.size(), before.size());
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+        int c = 0, r = 0;
+        ParserCellID(grid, before[i], c, r);
+        const std::string moved = MakeCellID(grid, c, r + 3);
+        EXPECT_EQ(*cells[i].attribute("CellID"), moved);
+        EXPECT_EQ(doc->elementById(moved), cells[i]) << moved;
+    }
+}

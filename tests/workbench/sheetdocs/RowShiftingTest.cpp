@@ -183,6 +183,30 @@ TEST(RowShifting, DecreaseRowInDomMovesIdentifiersOfTheSheetDocumentUp) {
     EXPECT_FALSE(f.doc->elementById("A_4").isNull());
 }
 
+TEST(RowShifting, DeletingAGroupMovesTheRowsBelowUpAsWritingThemOneByOneWould) {
+    // The reference first: the fixture last made is the session's document.
+    ListFixture ref(60);
+    ref.doc->elementById("A_6").parent().remove();
+    for (Node cell : ref.doc->elementsByTagName("Cell")) {
+        int c = 0, r = 0;
+        ParserCellID(ref.grid, *cell.attribute("CellID"), c, r);
+        if (r < 7) continue;
+        cell.setAttribute("CellID", MakeCellID(ref.grid, c, r - 2));
+        ParserCellID(ref.grid, *cell.attribute("CellID2"), c, r);
+        cell.setAttribute("CellID2", MakeCellID(ref.grid, c, r - 3));
+    }
+    ListFixture f(60);   // rows 4 to 123: the shift crosses 100 and 99
+    DeleteRow(f.grid, 1, 6, 2);
+    f.doc->elementById("A_6").parent().remove();
+    const std::uint64_t revision = zevo::xml::contentRevision();
+    DecreaseRowInDOM(f.grid, 1, 7, 2, 3);
+    EXPECT_NE(zevo::xml::contentRevision(), revision) << "the renumbered document would not be saved";
+    EXPECT_EQ(f.doc->toString(), ref.doc->toString());
+    f.expectInStep();
+    EXPECT_TRUE(f.doc->elementById("A_122").isNull());
+    EXPECT_EQ(*f.doc->elementById("B_99").attribute("Value"), "addr49");
+}
+
 TEST(RowShifting, DeleteRowRemovesGridRowsAndLeavesLoadEventsOn) {
     ListFixture f(3);
     SpreadModel& g = f.grid;

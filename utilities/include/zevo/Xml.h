@@ -19,6 +19,7 @@
 
 typedef struct _xmlNode xmlNode;
 typedef struct _xmlDoc xmlDoc;
+typedef struct _xmlAttr xmlAttr;
 
 namespace zevo::xml {
 
@@ -178,6 +179,7 @@ public:
 
 private:
     friend class Node;
+    friend class AttributeWrites;
     Document() = default;
     // Parses what `parse` reads (given the parser context and options) into this
     // document; `size` is the length of the text, known beforehand.
@@ -210,6 +212,54 @@ private:
 // no document changed in between; callers compare it to skip work, such as
 // writing out a long list again to see whether it changed.
 std::uint64_t contentRevision();
+
+// Values written into many attributes of one document's elements, with the result
+// setAttribute gives writing them one by one in the same order. Row shifting
+// renumbers hundreds of thousands of identifiers; one by one, each would move its
+// ID table entry from one key to another. Here, as long as the writes are the
+// plain case of renumbering (each attribute one text node, an ID owning its
+// value, no blanks in old or new IDs, a new ID value free or left by an
+// attribute written before), a value handed on from one attribute to another
+// keeps its attribute and table entry: that attribute takes the other's place in
+// its element. Anything else is written one by one, the batch so far undone and
+// written again that way.
+class AttributeWrites {
+public:
+    explicit AttributeWrites(DocumentPtr document);
+    ~AttributeWrites();   // finishes
+    AttributeWrites(const AttributeWrites&) = delete;
+    AttributeWrites& operator=(const AttributeWrites&) = delete;
+
+    // `attribute` belongs to an element of the document; it may be in the place
+    // of another attribute of the same name by the end.
+    void write(xmlAttr* attribute, const std::string& value);
+    // Ends the writes: true when they went as one batch, false one by one.
+    bool finish();
+
+private:
+    struct Step {
+        xmlAttr* attribute;    // an ID attribute written
+        xmlAttr* with;         // what took its place: the holder of its new value, or a new attribute
+        bool fresh = false;    // `with` is new: the value was nobody's
+        bool handsOn = false;  // its old value went to a later write
+    };
+    bool batched(xmlAttr* attribute, const std::string& value);
+    void fallBack();
+    void oneByOne(xmlAttr* attribute, const std::string& value);
+
+    DocumentPtr doc_;
+    std::vector<Step> steps_;
+    struct Declared {
+        const void* element;
+        const void* attribute;
+        bool id;
+    };
+    std::vector<Declared> declared_;
+    std::size_t distance_ = 0;
+    bool batch_ = true;
+    bool changed_ = false;
+    bool finished_ = false;
+};
 
 // Writes `bytes` to `path` atomically (temporary file, flush, fsync, rename).
 // Shared by every saver (data files, "Session.dat", exchange files, workbooks).

@@ -51,30 +51,25 @@ void ProblemList::scanRows(int sheet, int first, int last, std::vector<Problem>&
     last = std::min(last, grid_.maxRowsOf(sheet));
     const int cols = grid_.maxColsOf(sheet);
     const std::string sheetName = grid_.sheetNameOf(sheet);
-    for (int r = first; r <= last; ++r) {
-        for (int c = 1; c <= cols; ++c) {
-            std::string note = grid_.noteOf(sheet, c, r);
-            if (note.empty()) continue;
-            // Notes of the template (help texts) carry no marking colour.
-            const std::optional<grid::Colour> fill = grid_.formatOf(sheet, c, r).fill;
-            if (!fill || !sheetdocs::isMarkedColour(*fill)) continue;
-            std::string line = oneLine(note);
-            if (line.empty()) continue;
-            Problem p;
-            p.severity = *fill == sheetdocs::kErrorColour ? Problem::Severity::Error
-                                                          : Problem::Severity::Warning;
-            const std::string letters = grid_.colLetters(c);
-            p.fromLoad = session_.colourRestore.contains(
-                ColourRestoreRecord::key(sheet, letters + "_" + std::to_string(r)));
-            p.sheet = sheet;
-            p.col = c;
-            p.row = r;
-            p.sheetName = sheetName;
-            p.cell = letters + std::to_string(r);
-            p.note = std::move(line);
-            out.push_back(std::move(p));
-        }
-    }
+    grid_.forEachNote(sheet, first, last, cols, [&](int c, int r, const std::string& note) {
+        // Notes of the template (help texts) carry no marking colour.
+        const std::optional<grid::Colour> fill = grid_.formatOf(sheet, c, r).fill;
+        if (!fill || !sheetdocs::isMarkedColour(*fill)) return;
+        std::string line = oneLine(note);
+        if (line.empty()) return;
+        Problem p;
+        p.severity = *fill == sheetdocs::kErrorColour ? Problem::Severity::Error : Problem::Severity::Warning;
+        const std::string letters = grid_.colLetters(c);
+        p.fromLoad =
+            session_.colourRestore.contains(ColourRestoreRecord::key(sheet, letters + "_" + std::to_string(r)));
+        p.sheet = sheet;
+        p.col = c;
+        p.row = r;
+        p.sheetName = sheetName;
+        p.cell = letters + std::to_string(r);
+        p.note = std::move(line);
+        out.push_back(std::move(p));
+    });
 }
 
 void ProblemList::rebuild() {

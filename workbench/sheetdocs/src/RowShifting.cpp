@@ -3,8 +3,9 @@
 
 #include <libxml/tree.h>
 
+#include <charconv>
+#include <cstring>
 #include <exception>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,10 +19,8 @@ namespace zevo::sheetdocs {
 namespace {
 
 // The text of an attribute without copying it when it is one text node, which is
-// how parsed and rewritten identifiers are held; nullopt when it is missing.
-std::optional<std::string_view> attributeText(xmlNode* element, const char* name, std::string& scratch) {
-    xmlAttr* a = xmlHasProp(element, reinterpret_cast<const xmlChar*>(name));
-    if (!a) return std::nullopt;
+// how parsed and rewritten identifiers are held.
+std::string_view attributeText(xmlNode* element, xmlAttr* a, std::string& scratch) {
     if (a->children && a->children->type == XML_TEXT_NODE && !a->children->next && a->children->content)
         return std::string_view(reinterpret_cast<const char*>(a->children->content));
     if (!a->children) return std::string_view();
@@ -52,45 +51,165 @@ void parseAddress(const grid::Spread& grid, std::string_view address, int& col, 
 // Rewrites one identifier attribute with its row moved by `delta`; an attribute
 // that is missing or names no cell stays as it is.
 void moveIdentifier(const grid::Spread& grid, xml::Node& cell, const char* attribute, int delta, std::string& scratch) {
-    auto id = attributeText(cell.raw(), attribute, scratch);
-    if (!id) return;
+    xmlAttr* a = xmlHasProp(cell.raw(), reinterpret_cast<const xmlChar*>(attribute));
+    if (!a) return;
     int col = 0, row = 0;
-    parseAddress(grid, *id, col, row);
+    parseAddress(grid, attributeText(cell.raw(), a, scratch), col, row);
     if (col == 0) return;
     cell.setAttribute(attribute, MakeCellID(grid, col, row + delta));
 }
 
-int rowOf(const grid::Spread& grid, xmlNode* cell, std::string& scratch) {
-    int col = 0, row = 0;
-    parseAddress(grid, attributeText(cell, "CellID", scratch).value_or(std::string_view()), col, row);
-    return row;
+bool isCell(const xmlNode* node) {
+    return node->type == XML_ELEMENT_NODE && xmlStrEqual(node->name, reinterpret_cast<const xmlChar*>("Cell"));
 }
 
+// A walk through one subtree in document order, collecting its `Cell` elements.
+struct SubtreeWalk {
+    xmlNode* root = nullptr;
+    xmlNode* cur = nullptr;
+    std::vector<xmlNode*> cells;
+
+    // Visits the current node and moves on; false once the subtree is done.
+    bool step() {
+        if (isCell(cur)) cells.push_back(cur);
+        if (cur->type == XML_ELEMENT_NODE && cur->children) {
+            cur = cur->children;
+            return true;
+        }
+        while (cur != root && !cur->next) cur = cur->parent;
+        if (cur == root) return false;
+        cur = cur->next;
+        return true;
+    }
+};
+
 // The `Cell` elements of a document in document order, as raw nodes: handles would
-// cost a shared ownership count each.
+// cost a shared ownership count each. A row list is thousands of row groups side
+// by side, each a chain of cells scattered in memory: the groups are walked
+// several at a time, step by step in turn, so that the reads of their links
+// overlap instead of following one another; their cells are then put in order.
 std::vector<xmlNode*> cellElements(const xml::Document& document) {
     std::vector<xmlNode*> out;
     xmlNode* root = document.documentElement().raw();
-    xmlNode* cur = root;
-    while (cur) {
-        if (cur->type == XML_ELEMENT_NODE && xmlStrEqual(cur->name, reinterpret_cast<const xmlChar*>("Cell")))
-            out.push_back(cur);
-        if (cur->type == XML_ELEMENT_NODE && cur->children) {
-            cur = cur->children;
-            continue;
+    if (!root) return out;
+    if (isCell(root)) out.push_back(root);
+    constexpr std::size_t kTogether = 16;
+    SubtreeWalk walks[kTogether];
+    for (xmlNode* section = root->children; section; section = section->next) {
+        if (isCell(section)) out.push_back(section);
+        if (section->type != XML_ELEMENT_NODE) continue;
+        xmlNode* group = section->children;
+        while (group) {
+            std::size_t n = 0;
+            for (; group && n < kTogether; group = group->next, ++n) {
+                walks[n].root = walks[n].cur = group;
+                walks[n].cells.clear();
+            }
+            bool going[kTogether];
+            std::size_t left = n;
+            for (std::size_t k = 0; k < n; ++k) going[k] = true;
+            while (left)
+                for (std::size_t k = 0; k < n; ++k)
+                    if (going[k] && !walks[k].step()) {
+                        going[k] = false;
+                        --left;
+                    }
+            for (std::size_t k = 0; k < n; ++k) out.insert(out.end(), walks[k].cells.begin(), walks[k].cells.end());
         }
-        while (cur && cur != root && !cur->next) cur = cur->parent;
-        if (!cur || cur == root) break;
-        cur = cur->next;
     }
     return out;
 }
+
+// Which column letters of the documents' addresses ("K", "AB") are the grid's own
+// spelling of a column, asked once per spelling: a moved address is then written
+// from the old one's text (its letters, "_", the new row), as MakeCellID would.
+class ColumnSpellings {
+public:
+    explicit ColumnSpellings(const grid::Spread& grid) : grid_(grid), known_(27 * 27 * 27, -1) {}
+
+    bool canonical(std::string_view letters) {
+        if (letters.empty() || letters.size() > 3) return false;
+        std::size_t key = 0;
+        for (char c : letters) {
+            if (c < 'A' || c > 'Z') return false;
+            key = key * 27 + static_cast<std::size_t>(c - 'A' + 1);
+        }
+        signed char& known = known_[key];
+        if (known < 0) {
+            const int col = grid_.colNumber(std::string(letters));
+            known = col != 0 && grid_.colLetters(col) == letters;
+        }
+        return known != 0;
+    }
+
+private:
+    const grid::Spread& grid_;
+    std::vector<signed char> known_;
+};
+
+// An identifier attribute of a cell, read once: its row, and the value it takes
+// when moved by some rows (moveIdentifier's, without its look-ups).
+struct Address {
+    xmlAttr* attribute = nullptr;
+    std::string_view text;
+    int col = 0, row = 0;
+    std::size_t bar = 0;
+    bool plain = false;   // grid letters, "_", up to nine digits
+
+    Address(const grid::Spread& grid, ColumnSpellings& spellings, xmlNode* cell, const char* name,
+            std::string& scratch) {
+        // Most names differ from this one in their first letter: no call for them.
+        for (xmlAttr* a = cell->properties; a; a = a->next)
+            if (a->name[0] == name[0] && std::strcmp(reinterpret_cast<const char*>(a->name), name) == 0) {
+                attribute = a;
+                break;
+            }
+        if (!attribute) return;
+        // The usual form read in one pass over the text in place.
+        const xmlNode* t = attribute->children;
+        if (t && t->type == XML_TEXT_NODE && !t->next && t->content) {
+            const char* p = reinterpret_cast<const char*>(t->content);
+            std::size_t letters = 0;
+            while (p[letters] >= 'A' && p[letters] <= 'Z') ++letters;
+            std::size_t end = letters + 1;
+            int value = 0;
+            if (letters >= 1 && p[letters] == '_')
+                for (; p[end] >= '0' && p[end] <= '9' && end - letters <= 9; ++end) value = value * 10 + (p[end] - '0');
+            if (end > letters + 1 && p[end] == '\0' && spellings.canonical(std::string_view(p, letters))) {
+                text = std::string_view(p, end);
+                bar = letters;
+                plain = true;
+                col = 1;   // some column: the letters are the grid's
+                row = value;
+                return;
+            }
+        }
+        text = attributeText(cell, attribute, scratch);
+        parseAddress(grid, text, col, row);
+    }
+
+    // Writes the moved value; an address that names no cell stays as it is.
+    void move(const grid::Spread& grid, int delta, xml::AttributeWrites& writes, std::string& value) const {
+        if (!attribute || col == 0) return;
+        if (plain) {
+            char digits[16];
+            const auto written = std::to_chars(digits, digits + sizeof digits, row + delta);
+            value.assign(text.data(), bar + 1);
+            value.append(digits, written.ptr);
+        } else {
+            value = MakeCellID(grid, col, row + delta);
+        }
+        writes.write(attribute, value);
+    }
+};
 
 // Moves the identifiers of the cells at or below `fromRow`, in the given order.
 template <class It>
 void moveCells(const grid::Spread& grid, const xml::DocumentPtr& document, It first, It last, int fromRow, int shift,
                int shift2) {
-    std::string scratch;
+    std::string scratch, scratch2, value;
+    ColumnSpellings spellings(grid);
+    xml::AttributeWrites writes(document);
     // Each cell is its element, its attributes and their texts, apart from each
     // other and from the next cell's in a large document. They are fetched in
     // stages a few cells ahead, so that the memory reads of several cells overlap
@@ -109,11 +228,12 @@ void moveCells(const grid::Spread& grid, const xml::DocumentPtr& document, It fi
         if (xmlNode* cell = cellAt(i + kAhead / 2); cell && cell->properties && cell->properties->next &&
                                                     cell->properties->next->children)
             __builtin_prefetch(cell->properties->next->children);
-        if (rowOf(grid, *first, scratch) < fromRow) continue;
-        xml::Node cell(document, *first);
-        moveIdentifier(grid, cell, "CellID", shift, scratch);
-        moveIdentifier(grid, cell, "CellID2", shift2, scratch);
+        const Address id(grid, spellings, *first, "CellID", scratch);
+        if (id.row < fromRow) continue;
+        id.move(grid, shift, writes, value);
+        Address(grid, spellings, *first, "CellID2", scratch2).move(grid, shift2, writes, value);
     }
+    writes.finish();
 }
 
 // What makes a row copied from a source row ready for new data, per column:

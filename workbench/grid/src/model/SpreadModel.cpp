@@ -415,6 +415,31 @@ std::string SpreadModel::noteOf(int sheet, int col, int row) const {
     return c ? c->note : std::string();
 }
 
+void SpreadModel::forEachNote(int sheet, int first, int last, int lastCol,
+                              const std::function<void(int col, int row, const std::string& note)>& visit) const {
+    const Sheet* s = d_->sheetAt(sheet - 1);
+    if (!s) return;
+    first = std::max(first, 1);
+    last = std::min(last, static_cast<int>(s->rows.size()));
+    // Each cell is an allocation of its own: the notes a few cells ahead are
+    // fetched early, so that the reads of a row overlap.
+    constexpr int kAhead = 8;
+    for (int r = first; r <= last; ++r) {
+        if (const Row* next = r + 1 <= last ? s->rowPtr(r + 1) : nullptr) __builtin_prefetch(next->cells.data());
+        const Row* row = s->rowPtr(r);
+        if (!row) continue;
+        const int cols = std::min(lastCol, static_cast<int>(row->cells.size()));
+        for (int c = 0; c < std::min(cols, kAhead); ++c)
+            if (const Cell* cell = row->cells[c].get()) __builtin_prefetch(&cell->note);
+        for (int c = 0; c < cols; ++c) {
+            if (c + kAhead < cols)
+                if (const Cell* ahead = row->cells[c + kAhead].get()) __builtin_prefetch(&ahead->note);
+            const Cell* cell = row->cells[c].get();
+            if (cell && !cell->note.empty()) visit(c + 1, r, cell->note);
+        }
+    }
+}
+
 std::string SpreadModel::formulaOf(int sheet, int col, int row) const {
     const Sheet* s = d_->sheetAt(sheet - 1);
     const Cell* c = s ? s->cellPtr(col, row) : nullptr;

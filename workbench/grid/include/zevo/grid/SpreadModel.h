@@ -28,6 +28,7 @@
 // A cell with a formula ignores writes. Formulas are parsed once; a write marks only the formulas that
 // read the written cell (and theirs, transitively) for re-evaluation, and values
 // are computed when read.
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -263,6 +264,11 @@ public:
     CellLook look(int sheet, int col, int row) const;
     std::string textOf(int sheet, int col, int row) const;
     std::string noteOf(int sheet, int col, int row) const;
+    // Calls `visit` for each cell of rows first..last and columns 1..lastCol that
+    // has a note, row by row and column by column, with the note in place: scans
+    // of whole sheets (a million cells, few notes) then read no note they skip.
+    void forEachNote(int sheet, int first, int last, int lastCol,
+                     const std::function<void(int col, int row, const std::string& note)>& visit) const;
     std::string formulaOf(int sheet, int col, int row) const;
     CellFormat formatOf(int sheet, int col, int row) const;
     bool spanOf(int sheet, int col, int row, CellSpan& span) const;
