@@ -12,10 +12,8 @@
 #include "zevo/commandline/CommandLine.h"
 #include "zevo/commandline/ExchangeLink.h"
 #include "zevo/engine/MainController.h"
-#include "zevo/engine/SetupData.h"
 
 int main(int argc, char** argv) {
-    zevo::engine::UseOneMallocArena();
     // A command runs headless, before any window (and without a display); the
     // PDF painter needs a GUI application, so it runs on the offscreen platform.
     if (zevo::commandline::wantsCommandLine(argc, argv)) {

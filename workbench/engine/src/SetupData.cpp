@@ -1,7 +1,5 @@
 #include "zevo/engine/SetupData.h"
 
-#include <malloc.h>
-
 #include <algorithm>
 #include <chrono>
 #include <ctime>
@@ -242,8 +240,6 @@ public:
         xml::LoadResult result;
     };
 
-    SheetPrefetch() { UseOneMallocArena(); }
-
     void start(int index, const std::string& path) {
         jobs_.resize(std::max<std::size_t>(jobs_.size(), static_cast<std::size_t>(index) + 1));
         Job& job = jobs_[static_cast<std::size_t>(index)];
@@ -272,13 +268,6 @@ private:
 };
 
 }  // namespace
-
-void UseOneMallocArena() {
-#ifdef __GLIBC__
-    static const bool once = mallopt(M_ARENA_MAX, 1) == 1;
-    (void)once;
-#endif
-}
 
 void SetupData(DeclarationSession& session, grid::Spread& grid) {
     try {

@@ -24,13 +24,6 @@ namespace zevo::engine {
 // Errors are logged ("SetupData") and stop the run.
 void SetupData(DeclarationSession& session, grid::Spread& grid);
 
-// Keeps the allocations of every thread in the process's main heap. SetupData
-// parses later sheets on a worker thread; in a malloc arena of its own a long
-// list's parse was a fifth slower, and the tree outlives the worker anyway. Best
-// called before other threads start (the program's main does); later calls only
-// cap new arenas.
-void UseOneMallocArena();
-
 // Copies a data file into "Backup" beside it under a new name; the copy's path, or
 // "" with `error` set when the folder cannot be made or the copy fails.
 std::string keepDamagedCopy(const std::string& path, std::string& error);
