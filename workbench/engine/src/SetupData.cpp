@@ -5,8 +5,6 @@
 #include <ctime>
 #include <exception>
 #include <filesystem>
-#include <future>
-#include <optional>
 #include <system_error>
 #include <vector>
 
@@ -228,45 +226,6 @@ private:
     bool fromBlank_;
 };
 
-// Parses the data files of the later sheets on a worker thread while the first
-// sheet fills the grid: a long second list takes longer to parse than the first
-// takes to parse and show. Each file is read exactly as the sheet's own turn would
-// read it; a parse that is not wanted in the end (a new declaration loads blank
-// documents) is simply dropped.
-class SheetPrefetch {
-public:
-    struct Parsed {
-        xml::DocumentPtr doc;
-        xml::LoadResult result;
-    };
-
-    void start(int index, const std::string& path) {
-        jobs_.resize(std::max<std::size_t>(jobs_.size(), static_cast<std::size_t>(index) + 1));
-        Job& job = jobs_[static_cast<std::size_t>(index)];
-        job.path = path;
-        job.parsed = std::async(std::launch::async, [path] {
-            Parsed out{xml::Document::create(), {}};
-            out.result = loadSheetDocument(*out.doc, path);
-            return out;
-        });
-    }
-
-    // The parse of `path` for this sheet, when one was started for that path.
-    std::optional<Parsed> take(int index, const std::string& path) {
-        if (static_cast<std::size_t>(index) >= jobs_.size()) return std::nullopt;
-        Job& job = jobs_[static_cast<std::size_t>(index)];
-        if (!job.parsed.valid() || job.path != path) return std::nullopt;
-        return job.parsed.get();
-    }
-
-private:
-    struct Job {
-        std::string path;
-        std::future<Parsed> parsed;
-    };
-    std::vector<Job> jobs_;
-};
-
 }  // namespace
 
 void SetupData(DeclarationSession& session, grid::Spread& grid) {
@@ -280,12 +239,6 @@ void SetupData(DeclarationSession& session, grid::Spread& grid) {
         if (entries.empty())
             throw RuntimeError(err::kSubscriptOutOfRange, "The template version has no sheets");
         vars.xmlDataReDim(static_cast<int>(entries.size()) - 1);
-        auto dataPathOf = [&](int i) {
-            if (static_cast<std::size_t>(i) < session.sheetSources.size()) return session.sheetSources[i];
-            return documents::sheetDataFilePath(menu, entries[i]);
-        };
-        SheetPrefetch prefetch;
-        for (int i = 1; i <= vars.xmlDataCount(); ++i) prefetch.start(i, dataPathOf(i));
         bool tryDataFiles = true;
         for (int i = 0; i <= vars.xmlDataCount(); ++i) {
             const int sheet = i + 1;
@@ -293,21 +246,16 @@ void SetupData(DeclarationSession& session, grid::Spread& grid) {
             session.currentSheet = sheet;
             bool fromBlank = false;
             xml::DocumentPtr doc = xml::Document::create();
+            vars.Data(i, doc);
             const xml::Node entry = entries[i];
             const std::string blankPath = documents::blankSheetDocumentPath(entry);
-            const std::string dataPath = dataPathOf(i);
+            std::string dataPath = documents::sheetDataFilePath(menu, entry);
+            if (static_cast<std::size_t>(i) < session.sheetSources.size()) dataPath = session.sheetSources[i];
 
             xml::LoadResult result;
             if (tryDataFiles) {
-                if (auto parsed = prefetch.take(i, dataPath)) {
-                    doc = parsed->doc;
-                    result = parsed->result;
-                } else {
-                    result = loadSheetDocument(*doc, dataPath);
-                }
-                vars.Data(i, doc);
+                result = loadSheetDocument(*doc, dataPath);
             } else {
-                vars.Data(i, doc);
                 result = loadSheetDocument(*doc, blankPath);
                 fromBlank = true;
             }
