@@ -159,6 +159,39 @@ TEST_F(SetupDataTest, InvalidDataFileIsTreatedAsAnUnreadableOne) {
     EXPECT_EQ(active(1), "1") << "the other sheets load as usual";
 }
 
+// A damaged later sheet is reported and replaced by its blank document; the
+// sheets before it load as usual.
+TEST_F(SetupDataTest, DamagedLaterSheetLeavesTheOthersAsTheyAre) {
+    const std::string damaged = std::string(kDocumentHead) + "<Sections><Section><Cells>";
+    std::string second = blank(2);
+    second.replace(second.find("Value=\"\""), 8, "Value=\"Saved\"");
+    writeFile(data_ / "D1.xml", dataFile({"first"}));
+    writeFile(data_ / "D2.xml", second);
+    writeFile(data_ / "D3.xml", damaged);
+    SetupData(session_, grid_);
+    EXPECT_EQ(grid_.textOf(1, 2, 2), "first");
+    EXPECT_EQ(grid_.textOf(2, 2, 3), "Saved");
+    ASSERT_EQ(session_.damagedFiles.size(), 1u);
+    EXPECT_EQ(session_.damagedFiles[0].sheet, 3);
+    EXPECT_EQ(readFile(session_.damagedFiles[0].copy), damaged);
+    EXPECT_EQ(readFile(data_ / "D3.xml"), damaged);
+    EXPECT_FALSE(clsVariables().Data(2)->elementById("B_3").isNull()) << "its blank document is loaded";
+    EXPECT_EQ(active(2), "0");
+}
+
+TEST_F(SetupDataTest, NewDeclarationIgnoresALaterDataFileLeftBehind) {
+    // Without a first data file the declaration is new: a later file left behind
+    // is not taken.
+    std::string second = blank(2);
+    second.replace(second.find("Value=\"\""), 8, "Value=\"Saved\"");
+    writeFile(data_ / "D2.xml", second);
+    SetupData(session_, grid_);
+    EXPECT_EQ(stored(1, "B_3"), "Preset");
+    EXPECT_EQ(active(1), "0");
+    EXPECT_TRUE(session_.damagedFiles.empty());
+    EXPECT_TRUE(presenter_->shown().empty());
+}
+
 TEST_F(SetupDataTest, DataFileWhoseDtdMakesNoIdOfCellIdIsDamaged) {
     // Valid against its own DTD, but no Cell could be found by its CellID: every
     // edit would be dropped.
