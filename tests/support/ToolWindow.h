@@ -2,6 +2,10 @@
 // The program's main window over a fresh copy of the install tree, started as
 // the program starts it, for the screenshot tools and the benchmarks that drive
 // the window. Header only: its users link the window library themselves.
+#include <QApplication>
+#include <QString>
+#include <QWidget>
+
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -36,5 +40,14 @@ public:
     engine::MainController controller;
     mainForm window{controller};
 };
+
+// Writes what `window` shows to a PNG, once pending paints are done, and says so
+// on stdout.
+inline bool saveShot(QWidget& window, const std::filesystem::path& file) {
+    QApplication::processEvents();
+    const bool ok = window.grab().save(QString::fromStdString(file.string()));
+    std::printf("%s %s\n", ok ? "wrote" : "could not write", file.c_str());
+    return ok;
+}
 
 }  // namespace zevo::ui::tools

@@ -18,17 +18,6 @@
 #include "zevo/engine/MainController.h"
 #include "zevo/testing/PayrollFile.h"
 
-namespace {
-
-bool save(QWidget& window, const std::filesystem::path& file) {
-    QApplication::processEvents();
-    const bool ok = window.grab().save(QString::fromStdString(file.string()));
-    std::printf("%s %s\n", ok ? "wrote" : "could not write", file.c_str());
-    return ok;
-}
-
-}  // namespace
-
 int main(int argc, char** argv) {
     if (argc < 4) {
         std::fprintf(stderr, "usage: %s <dist folder> <rules library folder> <output folder>\n", argv[0]);
@@ -51,12 +40,12 @@ int main(int argc, char** argv) {
     zevo::ui::frmImportList dialog(controller, &window);
     dialog.show();
     bool ok = dialog.openFile(QString::fromStdString(payroll.string()));
-    ok = save(dialog, out / "import-dialog-mapping.png") && ok;
+    ok = zevo::ui::tools::saveShot(dialog, out / "import-dialog-mapping.png") && ok;
     ok = dialog.importNow() && ok;
-    ok = save(dialog, out / "import-dialog-report.png") && ok;
+    ok = zevo::ui::tools::saveShot(dialog, out / "import-dialog-report.png") && ok;
     dialog.hide();
     window.spreadView()->refresh(true);
-    ok = save(window, out / "main-window-after-import.png") && ok;
+    ok = zevo::ui::tools::saveShot(window, out / "main-window-after-import.png") && ok;
     controller.ResetAdjustData();
     return ok ? 0 : 1;
 }

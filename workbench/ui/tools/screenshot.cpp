@@ -53,13 +53,6 @@ void fillIndividual(zevo::grid::SpreadModel& grid, int row, const std::string& n
     pick(grid, "AH", row);
 }
 
-bool save(QWidget& window, const std::filesystem::path& file) {
-    QApplication::processEvents();
-    const bool ok = window.grab().save(QString::fromStdString(file.string()));
-    std::printf("%s %s\n", ok ? "wrote" : "could not write", file.c_str());
-    return ok;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -79,7 +72,7 @@ int main(int argc, char** argv) {
     window.resize(1280, 800);
     window.show();
     window.focusGrid();
-    bool ok = save(window, out / "fresh-declaration.png");
+    bool ok = zevo::ui::tools::saveShot(window, out / "fresh-declaration.png");
 
     auto& grid = controller.grid();
     grid.userShowSheet(1);
@@ -99,20 +92,20 @@ int main(int argc, char** argv) {
     controller.cmdSave_Click();   // answers "No" to saving an invalid declaration
     window.resize(1280, 1000);
     window.spreadView()->refresh(true);
-    ok = save(window, out / "three-individuals-marked.png") && ok;
+    ok = zevo::ui::tools::saveShot(window, out / "three-individuals-marked.png") && ok;
 
     // Printing: the print dialog, the preview of the first report and the PDF of all
     // three (the tax code typed again, so the reports carry it).
     grid.userEdit(columnNumber("K"), 9, "1234567893");
     zevo::printing::frmReports dialog(grid, &window);
     dialog.show();
-    ok = save(dialog, out / "print-dialog.png") && ok;
+    ok = zevo::ui::tools::saveShot(dialog, out / "print-dialog.png") && ok;
     zevo::printing::ReportPrinter routine(grid);
     routine.preview = [&](zevo::printing::frmReportData& report) {
         zevo::printing::frmPreview preview(report, dialog.controller(), &dialog);
         preview.resize(900, 1000);
         preview.show();
-        ok = save(preview, out / "print-preview.png") && ok;
+        ok = zevo::ui::tools::saveShot(preview, out / "print-preview.png") && ok;
         return false;
     };
     routine.printTaxationRegistrationReport(zevo::printing::allPages(), nullptr);
