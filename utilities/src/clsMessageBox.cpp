@@ -34,14 +34,16 @@ int clsMessageBox::DisplayMessage(const std::string& pMsgID, int pMsgStyle, int 
                                   const std::string& /*pTitle: never shown*/,
                                   int pDefaultButton) {
     try {
-        MessageRequest request;
-        request.id = pMsgID;
-        request.text = messageText(pMsgID);
-        request.style = pMsgStyle;
-        request.icon = pIcon;
-        request.defaultButton = pDefaultButton;
+        return presentMessage({pMsgID, messageText(pMsgID), pMsgStyle, pIcon, pDefaultButton});
+    } catch (...) {
+        return 0;
+    }
+}
+
+int presentMessage(const MessageRequest& request) {
+    try {
         // Keep the presenter alive even if the call replaces it.
-        std::shared_ptr<MessagePresenter> shownBy = presenter();
+        std::shared_ptr<MessagePresenter> shownBy = clsMessageBox::presenter();
         return shownBy ? shownBy->present(request) : 0;
     } catch (...) {
         return 0;

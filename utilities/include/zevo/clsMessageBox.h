@@ -83,6 +83,10 @@ public:
     static std::shared_ptr<MessagePresenter> presenter();
 };
 
+// Hands a request whose text is already made (a reason, a filled-in template) to
+// this thread's presenter; its result, 0 when there is none or it fails.
+int presentMessage(const MessageRequest& request);
+
 // The text of message id from the session's message list ("" when unknown).
 std::string messageText(const std::string& id);
 

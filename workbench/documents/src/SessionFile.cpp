@@ -226,14 +226,7 @@ void loadSession(const std::string& path) {
 }
 
 int showSessionMessage(const char* id, const std::string& text, int style, int defaultButton) {
-    MessageRequest request;
-    request.id = id;
-    request.text = text;
-    request.style = style;
-    request.icon = miCriticalError;
-    request.defaultButton = defaultButton;
-    auto presenter = clsMessageBox::presenter();
-    return presenter ? presenter->present(request) : 0;
+    return presentMessage({id, text, style, miCriticalError, defaultButton});
 }
 
 }  // namespace

@@ -36,14 +36,7 @@ int showMessage(const char* id, std::string text, const std::string& first, cons
     if (text.empty()) text = "%1\n%2";
     if (auto at = text.find("%1"); at != std::string::npos) text.replace(at, 2, first);
     if (auto at = text.find("%2"); at != std::string::npos) text.replace(at, 2, second);
-    MessageRequest request;
-    request.id = id;
-    request.text = text;
-    request.style = style;
-    request.icon = icon;
-    request.defaultButton = defaultButton;
-    auto presenter = clsMessageBox::presenter();
-    return presenter ? presenter->present(request) : 0;
+    return presentMessage({id, text, style, icon, defaultButton});
 }
 
 std::string menuId() { return documents::GetAttributeValue(clsVariables().NodeMenu(), "ID"); }

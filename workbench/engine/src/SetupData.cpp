@@ -41,15 +41,8 @@ void replaceFirst(std::string& text, const std::string& marker, const std::strin
 
 // Shows a parser's reason as it stands, with an OK button.
 void showReason(const std::string& reason) {
-    try {
-        MessageRequest request;
-        request.text = reason;
-        request.style = msOKOnly;
-        request.icon = miCriticalError;
-        if (auto presenter = clsMessageBox::presenter()) presenter->present(request);
-    } catch (...) {
-        // A dialog that cannot be shown must not stop the load.
-    }
+    // A dialog that cannot be shown must not stop the load: presentMessage never fails.
+    presentMessage({"", reason, msOKOnly, miCriticalError, 0});
 }
 
 // Tells the user about a data file that cannot be used, with the parser's reason;
@@ -71,7 +64,7 @@ void reportDamaged(const std::string& path, const std::string& reason, const std
         }
         request.style = msOKOnly;
         request.icon = miCriticalError;
-        if (auto presenter = clsMessageBox::presenter()) presenter->present(request);
+        presentMessage(request);
     } catch (...) {
         // A dialog that cannot be shown must not stop the load.
     }
