@@ -136,11 +136,15 @@ std::string_view attributeText(const xmlNode* element, const char* name, std::st
     // found there has no text to read (the parse already wrote defaults out).
     const xmlAttr* a = element->properties;
     while (a && !xmlStrEqual(a->name, reinterpret_cast<const xmlChar*>(name))) a = a->next;
-    if (!a || !a->children) return {};
+    return a ? attributeText(a, scratch) : std::string_view();
+}
+
+std::string_view attributeText(const xmlAttr* a, std::string& scratch) {
     const xmlNode* text = a->children;
+    if (!text) return {};
     if (text->type == XML_TEXT_NODE && !text->next && text->content)
         return std::string_view(reinterpret_cast<const char*>(text->content));
-    scratch = attributeValue(element->doc, a);
+    scratch = attributeValue(a->doc, a);
     return scratch;
 }
 

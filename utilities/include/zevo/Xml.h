@@ -283,6 +283,8 @@ void SetAttributeValue(const Node& node, const std::string& name, const std::str
 // node (as parsed and rewritten values are), else copied into `scratch`; "" when
 // missing. For walks over the hundreds of thousands of cells of a long list.
 std::string_view attributeText(const xmlNode* element, const char* name, std::string& scratch);
+// The same for an attribute already found.
+std::string_view attributeText(const xmlAttr* attribute, std::string& scratch);
 
 // Replaces several files together: add() writes and flushes each new content to a
 // temporary file beside its target; commit() then renames them all over their

@@ -18,18 +18,6 @@ namespace zevo::sheetdocs {
 
 namespace {
 
-// The text of an attribute without copying it when it is one text node, which is
-// how parsed and rewritten identifiers are held.
-std::string_view attributeText(xmlNode* element, xmlAttr* a, std::string& scratch) {
-    if (a->children && a->children->type == XML_TEXT_NODE && !a->children->next && a->children->content)
-        return std::string_view(reinterpret_cast<const char*>(a->children->content));
-    if (!a->children) return std::string_view();
-    xmlChar* v = xmlNodeListGetString(element->doc, a->children, 1);
-    scratch = v ? reinterpret_cast<const char*>(v) : "";
-    xmlFree(v);
-    return std::string_view(scratch);
-}
-
 // ParserCellID for the usual "K_9" form (letters, "_", up to nine digits) without
 // its number scanning; anything else goes through ParserCellID itself.
 void parseAddress(const grid::Spread& grid, std::string_view address, int& col, int& row) {
@@ -54,7 +42,7 @@ void moveIdentifier(const grid::Spread& grid, xml::Node& cell, const char* attri
     xmlAttr* a = xmlHasProp(cell.raw(), reinterpret_cast<const xmlChar*>(attribute));
     if (!a) return;
     int col = 0, row = 0;
-    parseAddress(grid, attributeText(cell.raw(), a, scratch), col, row);
+    parseAddress(grid, xml::attributeText(a, scratch), col, row);
     if (col == 0) return;
     cell.setAttribute(attribute, MakeCellID(grid, col, row + delta));
 }
@@ -184,7 +172,7 @@ struct Address {
                 return;
             }
         }
-        text = attributeText(cell, attribute, scratch);
+        text = xml::attributeText(attribute, scratch);
         parseAddress(grid, text, col, row);
     }
 
