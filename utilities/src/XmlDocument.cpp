@@ -183,7 +183,7 @@ bool entityTextWithinBound(xmlDoc* doc) {
 
 namespace detail {
 namespace {
-// Documents are loaded on worker threads as well.
+// Atomic: nothing ties a document to the thread that loads or edits it.
 std::atomic<std::uint64_t> gContentRevision{0};
 }  // namespace
 void noteContentChange() { gContentRevision.fetch_add(1, std::memory_order_relaxed); }
